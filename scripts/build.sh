@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures and builds one configuration: scripts/build.sh BUILD_DIR [extra cmake arguments]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+dir=${1:-$root/build}
+shift || true
+cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+cmake --build "$dir" -j "$(nproc)"
