@@ -41,7 +41,8 @@ public:
 private:
     std::string name_;
     std::string hostPath_;
-    std::vector<std::string> lines_;
+    std::vector<std::string> lines_; // as read, without line ends
+    bool loadFailed_ = false;        // an unreadable file is never overwritten
 };
 
 // The integer reading rule alone, for values that arrive as text.
