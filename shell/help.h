@@ -1,0 +1,30 @@
+#pragma once
+// The help system: the program-wide topic number that F1 and every "&Help" button open, and the
+// help window that shows the topics of the help file.
+#include <QString>
+
+namespace qv {
+
+// The topic F1 and "&Help" open. Each tab sets its own; each dialog with a topic saves it, sets its
+// own and puts the saved one back when it closes.
+int& HelpTopic();
+
+// Where the help file lies, as a program path (ProgramDirectory + "quarver.hlp").
+void SetHelpFile(const QString& programPath);
+QString HelpFile();
+
+// Opens the help window at HelpTopic().
+void ShowContextHelp();
+// Opens the help window at the "How do I...?" topic.
+void ShowHowDoI();
+// Opens the help window's keyword index with `keyword` as a partial key (case-insensitive).
+void SearchHelp(const QString& keyword);
+// Opens the help window at one topic.
+void ShowHelpTopic(int topic);
+// Closes the help window (at exit).
+void QuitHelp();
+
+constexpr int kHelpTopicMainTab = 1107;
+constexpr int kHelpTopicHowDoI = 1070;
+
+} // namespace qv
