@@ -54,8 +54,13 @@ struct DiskSpace {
 // Space on the drive of a program path ("D:" or any path on it).
 std::optional<DiskSpace> GetDiskSpace(const std::string& path);
 
+// The system's temporary folder as a program path (TMPDIR, else /tmp); empty when no drive
+// holds it.
+std::string TempDirectory();
+
 // Creates a new empty file with a unique name (O_EXCL, mode 0600) in a directory; the name is
-// prefix + a few characters + ext. Returns its program path, or empty on failure.
+// prefix + a few characters + ext. Returns its program path, or empty on failure. An empty
+// directory stands for TempDirectory().
 std::string CreateTempFile(const std::string& directory, const std::string& prefix,
                            const std::string& ext = ".tmp");
 
