@@ -23,13 +23,9 @@ constexpr int FrameSpecificHighestIndex = 256;
 // The recent lists hold 30 entries; one more is accepted from the file.
 constexpr int RecentHighestIndex = 30;
 
-// Present in any settings file this program wrote; the value can never be stored.
+// The probe's default: every settings file this program writes holds QuarvMain's CurrentTab, and
+// a stored 8888 cannot be told from a missing key.
 constexpr int ProbeAbsent = 8888;
-
-std::string WithBackslash(const std::string& directory) {
-    if (directory.empty() || directory.back() == '\\' || directory.back() == ':') return directory;
-    return directory + "\\";
-}
 
 // The private-profile reader drops blanks around a value and one pair of double quotes around it.
 // Quoting keeps such a value as it was; every private-profile reader strips the quotes again.
@@ -369,7 +365,7 @@ bool LoadSettings(GlobalSettings& settings, const std::string& candidate,
     }
 
     settings.ProgramDirectory =
-        WithBackslash(file.ReadString("QuarvMain", "Directory", DefaultProgramDirectory()));
+        AddBackslash(file.ReadString("QuarvMain", "Directory", DefaultProgramDirectory()));
     QuarvMain& main = settings.Main;
     main.X = file.ReadInteger("QuarvMain", "X", (screen.ScreenWidth - screen.WindowWidth) / 2);
     main.Y = file.ReadInteger("QuarvMain", "Y", (screen.ScreenHeight - screen.WindowHeight) / 2);
