@@ -95,6 +95,21 @@ private:
 template <class Record, class Plain>
 concept RecordOf = std::same_as<std::remove_const_t<Record>, Plain>;
 
+// The palette keys, alike in the compressor's and the graphics processor's sections.
+template <class Record, class Visit> void VisitPaletteKeys(Record& s, const Visit& v) {
+    v("PaletteEvery", s.PaletteEvery);
+    v("PaletteEveryNum", s.PaletteEveryNum, NumberField);
+    v("PaletteRotate", s.PaletteRotate);
+    v("PaletteRotateNum", s.PaletteRotateNum, NumberField);
+    v("PaletteColors", s.PaletteColors);
+    v("PaletteColorsNum", s.PaletteColorsNum, NumberField);
+    v("PaletteStart", s.PaletteStart);
+    v("PaletteStartNum", s.PaletteStartNum, NumberField);
+    v("Halftone", s.Halftone);
+    v("PaletteControl", s.PaletteControl);
+    v("WindowsColors", s.WindowsColors);
+}
+
 template <RecordOf<Quarv> Record, class Visit> void VisitKeys(Record& s, const Visit& v) {
     v("Filename", s.Filename);
     v("Directory", s.Directory);
@@ -137,17 +152,7 @@ template <RecordOf<Quarv> Record, class Visit> void VisitKeys(Record& s, const V
     v("WNum", s.WNum, NumberField);
     v("H", s.H);
     v("HNum", s.HNum, NumberField);
-    v("PaletteEvery", s.PaletteEvery);
-    v("PaletteEveryNum", s.PaletteEveryNum, NumberField);
-    v("PaletteRotate", s.PaletteRotate);
-    v("PaletteRotateNum", s.PaletteRotateNum, NumberField);
-    v("PaletteColors", s.PaletteColors);
-    v("PaletteColorsNum", s.PaletteColorsNum, NumberField);
-    v("PaletteStart", s.PaletteStart);
-    v("PaletteStartNum", s.PaletteStartNum, NumberField);
-    v("Halftone", s.Halftone);
-    v("PaletteControl", s.PaletteControl);
-    v("WindowsColors", s.WindowsColors);
+    VisitPaletteKeys(s, v);
     v("NoSound", s.NoSound);
     v("LossySound", s.LossySound);
     v("Rate", s.Rate);
@@ -265,17 +270,7 @@ void VisitKeys(Record& s, const Visit& v) {
     v("FrameRateNum", s.FrameRateNum, NumberField);
     v("AdjustFrameRate", s.AdjustFrameRate);
     v("AdjustFrameRateNum", s.AdjustFrameRateNum, NumberField);
-    v("PaletteEvery", s.PaletteEvery);
-    v("PaletteEveryNum", s.PaletteEveryNum, NumberField);
-    v("PaletteRotate", s.PaletteRotate);
-    v("PaletteRotateNum", s.PaletteRotateNum, NumberField);
-    v("PaletteColors", s.PaletteColors);
-    v("PaletteColorsNum", s.PaletteColorsNum, NumberField);
-    v("PaletteStart", s.PaletteStart);
-    v("PaletteStartNum", s.PaletteStartNum, NumberField);
-    v("Halftone", s.Halftone);
-    v("PaletteControl", s.PaletteControl);
-    v("WindowsColors", s.WindowsColors);
+    VisitPaletteKeys(s, v);
 }
 
 template <RecordOf<SoundProcessor> Record, class Visit> void VisitKeys(Record& s, const Visit& v) {
