@@ -14,7 +14,6 @@
 #include <vector>
 
 class QDialog;
-class QPoint;
 class QWidget;
 
 namespace qv {
@@ -31,11 +30,18 @@ struct OwnerRect {
     int height = 0;
 };
 OwnerRect DialogOwnerRect();
+// Outer size of a dialog, frame included. Before a dialog is shown its frame is unknown; the
+// owner's frame is a good estimate, as both have the same kind of border.
+int DialogOuterWidth(const QDialog* dialog);
+int DialogOuterHeight(const QDialog* dialog);
+// Makes a dialog a child window of the owner that takes over its font, with a dialog border.
+void PrepareDialog(QDialog* dialog, bool closeBox);
 
 enum class DialogKind {
     Message, // Tmessform: MessageDialog and the operations built on it
     Text,    // Tstrwin: AskText
     List,    // Tlistwin: ChooseFromList
+    Window,  // any other modal window (About, ...): answered by closing it
 };
 
 // A prepared answer for the next dialog.
@@ -49,6 +55,7 @@ struct DialogAnswer {
     static DialogAnswer Text(bool accepted, const QString& typed);
     static DialogAnswer KeepText(bool accepted);      // the prompt's initial text left as it is
     static DialogAnswer Choice(const QString& entry); // empty or not in the list: Cancel
+    static DialogAnswer Close();                      // for a modal window
 };
 
 // What one dialog showed when it was asked.

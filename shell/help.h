@@ -9,6 +9,18 @@ namespace qv {
 // own and puts the saved one back when it closes.
 int& HelpTopic();
 
+// Saves HelpTopic, sets a window's own topic and puts the saved one back however the window ends.
+class HelpTopicScope {
+public:
+    explicit HelpTopicScope(int topic) : saved_(HelpTopic()) { HelpTopic() = topic; }
+    ~HelpTopicScope() { HelpTopic() = saved_; }
+    HelpTopicScope(const HelpTopicScope&) = delete;
+    HelpTopicScope& operator=(const HelpTopicScope&) = delete;
+
+private:
+    int saved_;
+};
+
 // Where the help file lies, as a program path (ProgramDirectory + "quarver.hlp").
 void SetHelpFile(const QString& programPath);
 QString HelpFile();
