@@ -1,0 +1,67 @@
+// The players (QuarvPlW, QuarvPly, QuarvPW6): check the Quarver file and report what playing it
+// would show. Built once per name; QV_TOOL_NAME says which.
+#include "tools/common/qrvformat.h"
+#include "tools/common/toolfiles.h"
+#include "tools/common/toolmain.h"
+
+#include <cstdio>
+
+namespace qv::tools {
+namespace {
+
+Outcome Play(const ToolArgs& args) {
+    if (args.files.empty()) return Failed("Error, no Quarver file was named to play.");
+    const std::string& name = args.files[0];
+    std::string error;
+    std::optional<std::string> bytes = ReadInput(name, error);
+    if (!bytes) return Failed(error);
+    QrvMovie movie;
+    std::string why;
+    if (!DecodeQrv(*bytes, movie, why))
+        return Failed("Error, cannot play " + name + ": " + why + ".");
+    int32_t field = movie.rateField;
+    std::string speed;
+    if (auto forced = args.Value('F')) {
+        if (Trim(*forced).empty()) {
+            speed = "as fast as possible";
+        } else if (auto f = RateFieldFromText(*forced)) {
+            field = *f;
+        } else {
+            return Failed("Error, /F" + *forced + " is not a frame rate.");
+        }
+    }
+    if (speed.empty()) speed = "at " + DescribeRate(field);
+    std::string loops;
+    if (auto loop = args.Value('L')) {
+        std::optional<long long> n = ParseInteger(*loop);
+        loops = Trim(*loop).empty() ? ", looping until stopped"
+                : n && *n > 0       ? ", " + std::to_string(*n) + " times"
+                                    : "";
+    }
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.2f",
+                  double(FrameTime(field)) * double(movie.frames.size()) / 100000.0);
+    std::vector<std::string> lines{std::string(QV_TOOL_NAME) + ": played " + name + ", " +
+                                   Thousands(movie.frames.size()) + " frames " + speed + loops +
+                                   "."};
+    if (speed.rfind("at ", 0) == 0)
+        lines.push_back("Running time " + std::string(seconds) + " seconds.");
+    if (!movie.sound.empty())
+        lines.push_back(Thousands(movie.sound.size()) + " bytes of sound on track " +
+                        std::to_string(movie.soundTrack) + (args.Has('O') ? ", sound only." : "."));
+    return Succeeded(lines);
+}
+
+} // namespace
+} // namespace qv::tools
+
+int main(int argc, char** argv) {
+    using namespace qv::tools;
+    ToolInfo info{QV_TOOL_NAME,
+                  {std::string(QV_TOOL_NAME) + " file.qrv [switches]: plays a Quarver file.",
+                   "/L[count] loop (for ever without a count), /F[rate] frame rate (as fast as "
+                   "possible without a rate), /O sound only.",
+                   "Accepted and not used: /P /S /N /X /Y /W /H /B /I /C /R /G /K /J /Z /Q /@ "
+                   "/V /D /T /U /A /M /E."}};
+    return RunTool(info, argc, argv, Play);
+}
