@@ -22,18 +22,6 @@ namespace {
 // Bare profile names lie in $XDG_CONFIG_HOME/quarver; each test gets its own.
 class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        hadOld_ = old != nullptr;
-        if (old) old_ = old;
-        setenv("XDG_CONFIG_HOME", temp_.path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (hadOld_)
-            setenv("XDG_CONFIG_HOME", old_.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-    }
     std::string profileDir() const { return temp_.path() + "/quarver"; }
     std::string put(const std::string& name, const std::string& content) const {
         return temp_.write("quarver/" + name, content);
@@ -50,8 +38,7 @@ protected:
     }
 
     TempDir temp_;
-    std::string old_;
-    bool hadOld_ = false;
+    testsupport::ScopedEnv config_{"XDG_CONFIG_HOME", temp_.path().c_str()};
 };
 
 TEST_F(IniFileTest, ReadsByThePlatformRules) {

@@ -41,19 +41,6 @@ std::string Program(const std::string& hostPath) {
     return plat::ProgramPath(hostPath);
 }
 
-// PATH for one test.
-class ScopedPath {
-public:
-    explicit ScopedPath(const std::string& value) {
-        if (const char* old = std::getenv("PATH")) old_ = old;
-        setenv("PATH", value.c_str(), 1);
-    }
-    ~ScopedPath() { setenv("PATH", old_.c_str(), 1); }
-
-private:
-    std::string old_;
-};
-
 TEST(SplitCommandLine, FollowsThePlatformRules) {
     struct Case {
         const char* line;
@@ -101,7 +88,8 @@ TEST(FindProgram, SearchesWorkingDirectoryThenOwnDirectoryThenPath) {
     Script(temp, "bin/plain", "exit 0\n");
     temp.mkdir("work/folder");
     Script(temp, "bin/folder", "exit 0\n");
-    ScopedPath path("relative/dir:" + onPath);
+    std::string pathValue = "relative/dir:" + onPath;
+    testsupport::ScopedEnv path("PATH", pathValue.c_str());
 
     std::string wd = Program(work);
     struct Case {
@@ -130,7 +118,8 @@ TEST(FindProgram, ResolvesWordsWithADirectoryPart) {
     std::string work = temp.mkdir("work");
     std::string prog = Script(temp, "work/Sub/Prog", "exit 0\n");
     std::string other = Script(temp, "other/Tool", "exit 0\n");
-    ScopedPath path(temp.path() + "/work/Sub");
+    std::string pathValue = temp.path() + "/work/Sub";
+    testsupport::ScopedEnv path("PATH", pathValue.c_str());
     std::string wd = Program(work);
     struct Case {
         std::string word;
@@ -161,7 +150,7 @@ TEST(StartProcess, RunsTheProgramInTheWorkingDirectory) {
                                   ".part'\n"
                                   "mv '" +
                                   out + ".part' '" + out + "'\n");
-    ScopedPath path("/usr/bin:/bin");
+    testsupport::ScopedEnv path("PATH", "/usr/bin:/bin");
     std::string line = "\"" + Program(tool) + "\" C:\\a\\b.txt \"two words\" /#12/#";
     ASSERT_TRUE(plat::StartProcess(line, Program(work)));
     EXPECT_EQ(WaitForFile(out), work + "\n" + tool + "\n[C:\\a\\b.txt]\n[two words]\n[/#12/#]\n" +

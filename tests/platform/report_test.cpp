@@ -44,17 +44,6 @@ private:
 
 class ReportTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* old = std::getenv("XDG_RUNTIME_DIR")) old_ = old;
-        setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (old_.empty())
-            unsetenv("XDG_RUNTIME_DIR");
-        else
-            setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
-    }
-
     std::string socketPath(long pid) const {
         return runtime_.path() + "/quarver/" + std::to_string(pid) + ".sock";
     }
@@ -71,7 +60,7 @@ protected:
     }
 
     TempDir runtime_;
-    std::string old_;
+    testsupport::ScopedEnv runtimeEnv_{"XDG_RUNTIME_DIR", runtime_.path().c_str()};
 };
 
 TEST_F(ReportTest, RecordsReachTheirWindowAndGetItsAnswer) {

@@ -42,6 +42,24 @@ std::string TempDir::mkdir(const std::string& relative) const {
     return p.string();
 }
 
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) {
+        hadOld_ = true;
+        old_ = old;
+    }
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (hadOld_)
+        setenv(name_.c_str(), old_.c_str(), 1);
+    else
+        unsetenv(name_.c_str());
+}
+
 std::string readFile(const std::string& hostPath) {
     std::ifstream in(hostPath, std::ios::binary);
     std::ostringstream s;

@@ -25,6 +25,20 @@ private:
     std::string path_;
 };
 
+// Sets an environment variable (nullptr unsets it) until the object goes away.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::string old_;
+    bool hadOld_ = false;
+};
+
 std::string readFile(const std::string& hostPath);
 bool exists(const std::string& hostPath);
 
