@@ -179,7 +179,7 @@ TEST_F(SettingsTest, BareCandidateStartsFromTheDefaultFileAndIsWrittenAtExit) {
 
 TEST_F(SettingsTest, CandidateIsReadOnlyWhenItHoldsTheProbeKey) {
     put("Quarver.INI", "[QuarvMain]\nCurrentTab=1\n[Quarv]\nNormalRate=1111\n");
-    const std::string candidate = plat::ProgramPath(temp_.file("run.qbt.cfg"));
+    const std::string candidate = plat::ProgramPath(temp_.file("team.cfg"));
     struct Case {
         std::string currentTab;
         std::string rate;
@@ -189,7 +189,7 @@ TEST_F(SettingsTest, CandidateIsReadOnlyWhenItHoldsTheProbeKey) {
         {"2", "2222"}, {"0", "2222"}, {"8888", "1111"}, {"junk", "1111"}, {"", "1111"}};
     for (const Case& c : cases) {
         SCOPED_TRACE("CurrentTab=" + c.currentTab);
-        temp_.write("run.qbt.cfg",
+        temp_.write("team.cfg",
                     "[QuarvMain]\nCurrentTab=" + c.currentTab + "\n[Quarv]\nNormalRate=2222\n");
         qv::GlobalSettings settings = load(candidate);
         EXPECT_EQ(settings.SettingsFileName, candidate);
@@ -275,6 +275,16 @@ TEST_F(SettingsTest, FailedWriteIsReportedAndChangesNothing) {
 
     settings.SettingsFileName = plat::ProgramPath(temp_.file("missing/dir/x.INI"));
     EXPECT_FALSE(qv::SaveSettings(settings));
+}
+
+TEST_F(SettingsTest, UnreadableFileIsReportedAndNeverReplaced) {
+    // A directory in the file's place cannot be read, whoever runs the test.
+    temp_.mkdir("config/quarver/Quarver.INI/inside");
+    qv::GlobalSettings settings;
+    EXPECT_FALSE(qv::LoadSettings(settings, "", kScreen));
+    EXPECT_EQ(settings.Quarv.NormalRate, "240000");
+    EXPECT_FALSE(qv::SaveSettings(settings));
+    EXPECT_TRUE(testsupport::exists(profile("Quarver.INI/inside")));
 }
 
 // Every key of every section with a value that is not its default, and no two values alike, so
