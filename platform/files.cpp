@@ -66,10 +66,13 @@ uint32_t AttributesOf(const std::string& name, const struct stat& st,
     bool directory = S_ISDIR(st.st_mode);
     if (directory) attr |= faDirectory;
     if (!(st.st_mode & S_IWUSR)) attr |= faReadOnly;
-    if (stored)
+    if (stored) {
         attr |= *stored & (faHidden | faSysFile | faArchive);
-    else if (!directory)
+        // A directory's read-only bit is only a mark, kept with the others.
+        if (directory) attr |= *stored & faReadOnly;
+    } else if (!directory) {
         attr |= faArchive;
+    }
     if (!name.empty() && name[0] == '.' && name != "." && name != "..") attr |= faHidden;
     return attr;
 }
@@ -105,6 +108,12 @@ std::string HexText(uint32_t bits) {
     return text;
 }
 
+// Best effort: used where a failure only loses the archive mark.
+void StoreAttributes(int fd, uint32_t bits) {
+    std::string value = HexText(bits);
+    fsetxattr(fd, kDosAttribName, value.data(), value.size(), 0);
+}
+
 void SetNoAttributesHere() {
     SetLastError(ENOTSUP, "The file system keeps no attributes here.");
 }
@@ -118,19 +127,30 @@ template <typename Call> auto Retry(Call call) {
     return result;
 }
 
+void SetWriteError(int code) {
+    if (code == ENOSPC || code == EDQUOT)
+        SetLastError(ENOSPC, "There is not enough space on the disk.");
+    else
+        SetLastError(code);
+}
+
 bool WriteAll(int fd, const char* data, size_t count) {
     while (count > 0) {
         ssize_t written = Retry([&] { return ::write(fd, data, count); });
         if (written < 0) {
-            if (errno == ENOSPC || errno == EDQUOT)
-                SetLastError(ENOSPC, "There is not enough space on the disk.");
-            else
-                SetLastError(errno);
+            SetWriteError(errno);
             return false;
         }
         data += written;
         count -= static_cast<size_t>(written);
     }
+    return true;
+}
+
+// A drive's root is its host folder: it can neither go nor move.
+bool RefuseDriveRoot(const std::string& path) {
+    if (FullPath(path).size() != 3) return false;
+    SetAccessDenied();
     return true;
 }
 
@@ -152,11 +172,15 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes) {
         return false;
     }
     bool directory = S_ISDIR(st.st_mode);
-    uint32_t stored = attributes & (faHidden | faSysFile | faArchive);
-    if (directory) stored |= faDirectory; // as Samba keeps it
+    // Read-only goes into the stored value too, as Samba keeps it; for a file the permission
+    // rules, for a directory the stored bit, so that marking a directory read-only does not lock
+    // it for everybody but root.
+    uint32_t stored = attributes & (faReadOnly | faHidden | faSysFile | faArchive);
+    if (directory) stored |= faDirectory;
     mode_t mode = st.st_mode & 07777;
-    mode_t wanted =
-        (attributes & faReadOnly) ? mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH) : mode | S_IWUSR;
+    mode_t wanted = mode | S_IWUSR;
+    if ((attributes & faReadOnly) && !directory)
+        wanted = mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH);
 
     // Writing a user attribute needs write permission when not root: lift read-only meanwhile.
     bool lifted = !(mode & S_IWUSR) && chmod(host.c_str(), mode | S_IWUSR) == 0;
@@ -172,6 +196,7 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes) {
         // bits asked for are the ones such a file reads with anyway.
         uint32_t fixed = AttributesOf(NameOf(host), st, std::nullopt);
         uint32_t mask = faHidden | faSysFile | faArchive;
+        if (directory) mask |= faReadOnly;
         if ((fixed & mask) != (attributes & mask)) {
             SetNoAttributesHere();
             return false;
@@ -208,7 +233,7 @@ bool CreateDir(const std::string& path) {
 
 bool RemoveDir(const std::string& path) {
     std::string host = ResolveHost(path);
-    if (host.empty()) return false;
+    if (host.empty() || RefuseDriveRoot(path)) return false;
     struct stat st;
     if (lstat(host.c_str(), &st) != 0) {
         SetLastError(errno);
@@ -327,9 +352,9 @@ std::string RealLocation(const std::string& host) {
 
 bool MoveFile(const std::string& from, const std::string& to) {
     std::string source = ResolveHost(from);
-    if (source.empty()) return false;
+    if (source.empty() || RefuseDriveRoot(from)) return false;
     std::string target = ResolveHost(to);
-    if (target.empty()) return false;
+    if (target.empty() || RefuseDriveRoot(to)) return false;
     struct stat st, there;
     if (lstat(source.c_str(), &st) != 0) {
         SetLastError(errno);
@@ -516,6 +541,11 @@ bool File::Open(const std::string& path, Mode mode) {
         close(fd);
         return false;
     }
+    // A changed file is to be archived again.
+    if (mode != Mode::Read) {
+        auto stored = ReadStoredAttributes(host);
+        if (stored && !(*stored & faArchive)) StoreAttributes(fd, *stored | faArchive);
+    }
     fd_ = fd;
     return true;
 }
@@ -552,10 +582,7 @@ bool File::Close() {
     int result = close(fd_);
     fd_ = -1;
     if (result != 0 && errno != EINTR) {
-        if (errno == ENOSPC || errno == EDQUOT)
-            SetLastError(ENOSPC, "There is not enough space on the disk.");
-        else
-            SetLastError(errno);
+        SetWriteError(errno);
         return false;
     }
     return true;
@@ -576,7 +603,58 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return content;
 }
 
+namespace {
+
+// Writes content to a new file beside an existing one and puts it in its place, so that a full
+// disk or a crash leaves the old content rather than an emptied file. NotPossible when no new
+// file can be made in that folder; the caller then writes in place.
+enum class Replaced { Done, Failed, NotPossible };
+Replaced ReplaceContent(const std::string& real, const struct stat& st,
+                        const std::string& content) {
+    std::string temp = ParentOf(real) + "/." + NameOf(real) + ".qvXXXXXX";
+    int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return Replaced::NotPossible;
+    bool ok = WriteAll(fd, content.data(), content.size());
+    if (ok && fsync(fd) != 0) {
+        SetWriteError(errno);
+        ok = false;
+    }
+    if (ok) {
+        if (auto stored = ReadStoredAttributes(real)) StoreAttributes(fd, *stored | faArchive);
+        if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+            // Another owner cannot be kept without privileges; the content matters more.
+        }
+        fchmod(fd, st.st_mode & 07777);
+    }
+    if (close(fd) != 0 && ok) {
+        SetWriteError(errno);
+        ok = false;
+    }
+    if (ok && rename(temp.c_str(), real.c_str()) != 0) {
+        SetLastError(errno);
+        ok = false;
+    }
+    if (!ok) unlink(temp.c_str());
+    return ok ? Replaced::Done : Replaced::Failed;
+}
+
+} // namespace
+
 bool WriteWholeFile(const std::string& path, const std::string& content) {
+    std::string host = ResolveHost(path);
+    if (host.empty()) return false;
+    struct stat st;
+    char real[PATH_MAX];
+    // An existing regular file (through any links) gets its new content beside it first.
+    if (stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
+        realpath(host.c_str(), real)) {
+        if (IsReadOnly(st)) {
+            SetAccessDenied();
+            return false;
+        }
+        Replaced result = ReplaceContent(real, st, content);
+        if (result != Replaced::NotPossible) return result == Replaced::Done;
+    }
     File file;
     if (!file.Open(path, File::Mode::Write)) return false;
     bool written = file.Write(content.data(), content.size());

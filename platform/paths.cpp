@@ -5,9 +5,12 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <dirent.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
 namespace plat {
@@ -128,20 +131,75 @@ bool IsDriveMapped(char drive) {
     return State().drives.count(drive) != 0;
 }
 
-// Finds an entry of a host directory whose name equals name without regard to case; the
-// smallest such name wins so that the choice is the same on every run.
-bool FindCaseless(const std::string& dir, const std::string& name, std::string& found) {
-    DIR* handle = opendir(dir.c_str());
-    if (!handle) return false;
-    bool any = false;
-    while (dirent* entry = readdir(handle)) {
-        if (SameText(entry->d_name, name) && (!any || found > entry->d_name)) {
-            found = entry->d_name;
-            any = true;
+// The names of a few recently scanned directories by their lower-case form, so that looking up
+// many stored (lower-cased) names in a large folder does not read the folder every time. An entry
+// is valid while the folder's identity and modification time stay; a name it lacks is believed
+// missing only when the folder had been unchanged for a while before the scan, since a change
+// within the same clock tick would not move the time.
+class NameCache {
+public:
+    bool Find(const std::string& dir, const std::string& name, std::string& found) {
+        struct stat st;
+        if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+        std::string key = ToLower(name);
+        for (int pass = 0; pass < 2; ++pass) {
+            Folder& folder = Load(dir, st, pass > 0);
+            auto hit = folder.names.find(key);
+            if (hit != folder.names.end()) {
+                struct stat entry;
+                std::string path = JoinHost(dir, hit->second);
+                if (lstat(path.c_str(), &entry) == 0) {
+                    found = hit->second;
+                    return true;
+                }
+            } else if (folder.trustMisses || pass > 0) {
+                return false;
+            }
         }
+        return false;
     }
-    closedir(handle);
-    return any;
+
+private:
+    struct Folder {
+        dev_t device = 0;
+        ino_t inode = 0;
+        timespec changed{};
+        bool trustMisses = false;
+        std::unordered_map<std::string, std::string> names; // lower case -> smallest spelling
+    };
+
+    Folder& Load(const std::string& dir, const struct stat& st, bool rescan) {
+        auto it = folders_.find(dir);
+        if (it != folders_.end() && !rescan && it->second.device == st.st_dev &&
+            it->second.inode == st.st_ino && it->second.changed.tv_sec == st.st_mtim.tv_sec &&
+            it->second.changed.tv_nsec == st.st_mtim.tv_nsec)
+            return it->second;
+        if (it == folders_.end() && folders_.size() >= kFolders) folders_.clear();
+        Folder& folder = folders_[dir];
+        folder = Folder{st.st_dev, st.st_ino, st.st_mtim, false, {}};
+        if (DIR* handle = opendir(dir.c_str())) {
+            while (dirent* entry = readdir(handle)) {
+                auto [slot, added] =
+                    folder.names.try_emplace(ToLower(entry->d_name), entry->d_name);
+                if (!added && slot->second > entry->d_name) slot->second = entry->d_name;
+            }
+            closedir(handle);
+        }
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        folder.trustMisses = now.tv_sec - st.st_mtim.tv_sec > 2;
+        return folder;
+    }
+
+    static constexpr size_t kFolders = 8;
+    std::unordered_map<std::string, Folder> folders_;
+};
+
+bool FindCaseless(const std::string& dir, const std::string& name, std::string& found) {
+    static std::mutex guard;
+    static NameCache cache;
+    std::lock_guard<std::mutex> lock(guard);
+    return cache.Find(dir, name, found);
 }
 
 } // namespace
@@ -310,21 +368,17 @@ bool SetCurrentDir(const std::string& path) {
     // "D:" alone goes back to D's current directory; should that have gone away meanwhile, the
     // drive's root is the place to land.
     bool driveOnly = trimmed.size() == 2 && trimmed[1] == ':';
-    struct stat st;
-    std::string host = HostPath(full);
-    if (stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        int code = errno ? errno : ENOTDIR;
-        if (!driveOnly) {
-            SetLastError(code == ENOTDIR ? ENOTDIR : ENOENT,
-                         "The system cannot find the path specified.");
-            return false;
-        }
-        full = RootOf(full[0]);
-        host = HostPath(full);
-        if (stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    auto isDirectory = [](const std::string& program) {
+        struct stat st;
+        std::string host = HostPath(program);
+        return stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    };
+    if (!isDirectory(full)) {
+        if (!driveOnly || !isDirectory(RootOf(full[0]))) {
             SetLastError(ENOENT, "The system cannot find the path specified.");
             return false;
         }
+        full = RootOf(full[0]);
     }
     state.currentDrive = full[0];
     state.driveDirs[full[0]] = full;

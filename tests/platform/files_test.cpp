@@ -188,7 +188,7 @@ TEST_F(FilesTest, Attributes) {
     } cases[] = {
         {plat::faHidden | plat::faArchive, plat::faHidden | plat::faArchive, "0x22"},
         {0, 0, "0x0"}, // a cleared archive bit sticks
-        {plat::faSysFile | plat::faReadOnly, plat::faSysFile | plat::faReadOnly, "0x4"},
+        {plat::faSysFile | plat::faReadOnly, plat::faSysFile | plat::faReadOnly, "0x5"},
         {plat::faArchive | plat::faDirectory, plat::faArchive, "0x20"},
     };
     for (const auto& c : cases) {
@@ -205,8 +205,13 @@ TEST_F(FilesTest, Attributes) {
     ASSERT_EQ(setxattr(host.c_str(), "user.DOSATTRIB", blob, sizeof blob - 1, 0), 0);
     EXPECT_EQ(plat::GetFileAttributes("f.txt"), plat::faHidden | plat::faArchive);
 
-    ASSERT_TRUE(plat::SetFileAttributes("dir", plat::faHidden));
-    EXPECT_EQ(plat::GetFileAttributes("dir"), plat::faDirectory | plat::faHidden);
+    // A directory marked read-only stays writable.
+    ASSERT_TRUE(plat::SetFileAttributes("dir", plat::faHidden | plat::faReadOnly));
+    EXPECT_EQ(plat::GetFileAttributes("dir"),
+              plat::faDirectory | plat::faHidden | plat::faReadOnly);
+    EXPECT_TRUE(ModeOf(tmp.file("work/dir")) & S_IWUSR);
+    ASSERT_TRUE(plat::SetFileAttributes("dir", 0));
+    EXPECT_EQ(plat::GetFileAttributes("dir"), plat::faDirectory);
 }
 
 TEST_F(FilesTest, ReadOnlyIsEnforcedEvenForRoot) {
@@ -252,6 +257,12 @@ TEST_F(FilesTest, DirectoriesDeleteAndMove) {
     EXPECT_FALSE(plat::RemoveDir("a.txt"));
     EXPECT_FALSE(plat::RemoveDir("D:\\work")); // the working directory
     EXPECT_EQ(plat::LastError(), EBUSY);
+    tmp.mkdir("e");
+    plat::SetDriveMap({{'C', "/"}, {'D', tmp.path()}, {'E', tmp.file("e")}});
+    ASSERT_TRUE(plat::SetCurrentDir("D:\\work"));
+    EXPECT_FALSE(plat::RemoveDir("E:\\")); // a drive's root, empty as it is
+    EXPECT_FALSE(plat::MoveFile("E:", "D:\\e2"));
+    EXPECT_TRUE(plat::DirectoryExists("E:\\"));
 
     struct Move {
         const char* from;
@@ -339,6 +350,30 @@ TEST_F(FilesTest, TimesSizesAndBlockIo) {
     EXPECT_FALSE(file.Open(".", plat::File::Mode::Read));
     EXPECT_FALSE(file.Open("no\\such\\file", plat::File::Mode::Write));
     EXPECT_EQ(file.Read(buffer.data(), 1), -1);
+}
+
+TEST_F(FilesTest, WholeFileReplacementKeepsTheFile) {
+    std::string host = tmp.write("work/Notes.txt", "old");
+    ASSERT_EQ(chmod(host.c_str(), 0640), 0);
+    ASSERT_EQ(symlink("Notes.txt", tmp.file("work/link.txt").c_str()), 0);
+    bool xattrs = XattrsWork() && plat::SetFileAttributes("notes.txt", plat::faHidden);
+    ASSERT_TRUE(plat::WriteWholeFile("notes.txt", "new content"));
+    ASSERT_TRUE(plat::WriteWholeFile("LINK.TXT", "through the link"));
+    EXPECT_EQ(testsupport::readFile(host), "through the link");
+    struct stat st;
+    ASSERT_EQ(lstat(tmp.file("work/link.txt").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ModeOf(host) & 07777, 0640u);
+    if (xattrs) { // kept, and a changed file is to be archived again
+        EXPECT_EQ(plat::GetFileAttributes("notes.txt"), plat::faHidden | plat::faArchive);
+        ASSERT_TRUE(plat::SetFileAttributes("notes.txt", 0));
+        plat::File file;
+        ASSERT_TRUE(file.Open("notes.txt", plat::File::Mode::Append));
+        EXPECT_EQ(plat::GetFileAttributes("notes.txt"), plat::faArchive);
+    }
+    // No temporary file is left behind.
+    EXPECT_EQ(Names(plat::FindFiles("*.*", plat::faAnyFile)),
+              (std::vector<std::string>{".", "..", "link.txt", "Notes.txt"}));
 }
 
 TEST_F(FilesTest, FullDiskIsReported) {

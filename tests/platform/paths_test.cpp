@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <unistd.h>
 
 using testsupport::TempDir;
 
@@ -75,6 +76,13 @@ TEST_F(PathsTest, CurrentDirectoryPerDrive) {
     EXPECT_FALSE(plat::SetCurrentDir("D:\\Work\\ReadMe.TXT"));
     EXPECT_FALSE(plat::SetCurrentDir("Q:"));
     EXPECT_EQ(plat::GetCurrentDir(), "D:\\Work");
+
+    // "D:" lands on the root when D's current directory has gone meanwhile.
+    ASSERT_TRUE(plat::SetCurrentDir("D:\\Work\\Sub"));
+    ASSERT_TRUE(plat::SetCurrentDir("E:"));
+    ASSERT_EQ(rmdir(tmp.file("d/Work/Sub").c_str()), 0);
+    ASSERT_TRUE(plat::SetCurrentDir("D:"));
+    EXPECT_EQ(plat::GetCurrentDir(), "D:\\");
 
     // A new drive map puts every drive back at its root.
     plat::SetDriveMap({{'C', "/"}, {'D', tmp.file("d")}});
