@@ -184,13 +184,13 @@ public:
         return qv::CopyOutcome::Copied;
     }
     void ShowContextHelp() override {
-        Record("ShowContextHelp", {});
+        log.push_back("ShowContextHelp");
         ++helpShown;
     }
 
 private:
     void Record(const std::string& kind, const std::string& text) {
-        log.push_back(text.empty() ? kind : kind + ": " + text);
+        log.push_back(kind + ": " + text);
     }
     int Ask(const std::string& kind, const std::string& logText, const std::string& message) {
         Record(kind, logText);
