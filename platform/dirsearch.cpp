@@ -123,7 +123,7 @@ SearchRec DotEntry(const char* name, const struct stat& st) {
     SearchRec rec;
     rec.name = name;
     rec.attr = faDirectory;
-    rec.time = {st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    rec.time = TimeOf(st);
     return rec;
 }
 
@@ -132,7 +132,7 @@ SearchRec MakeRec(std::string name, const struct stat& st, uint32_t attr) {
     rec.name = std::move(name);
     rec.attr = attr;
     rec.size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
-    rec.time = {st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    rec.time = TimeOf(st);
     return rec;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 // Helpers shared by the file sources of this layer; not for use outside platform/.
+#include "platform/files.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +15,11 @@ inline constexpr const char* kDosAttribName = "user.DOSATTRIB";
 std::string ResolveHost(const std::string& path);
 // stat() that reports a dangling link as an empty ordinary file; sets LastError on failure.
 bool HostStat(const std::string& host, struct stat& st);
+// HostStat of a program path; the host path is left in host.
+bool StatPath(const std::string& path, std::string& host, struct stat& st);
+// True for a zero result; otherwise sets LastError from errno.
+bool Done(int result);
+FileTime TimeOf(const struct stat& st);
 // The bits kept in user.DOSATTRIB, if any readable value is there.
 std::optional<uint32_t> ReadStoredAttributes(const std::string& host);
 // The attributes of an entry from its name, its (followed) stat and its stored bits.

@@ -77,6 +77,21 @@ uint32_t AttributesOf(const std::string& name, const struct stat& st,
     return attr;
 }
 
+bool Done(int result) {
+    if (result == 0) return true;
+    SetLastError(errno);
+    return false;
+}
+
+bool StatPath(const std::string& path, std::string& host, struct stat& st) {
+    host = ResolveHost(path);
+    return !host.empty() && HostStat(host, st);
+}
+
+FileTime TimeOf(const struct stat& st) {
+    return {st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
 bool IsReadOnly(const struct stat& st) {
     return !S_ISDIR(st.st_mode) && !(st.st_mode & S_IWUSR);
 }
@@ -157,9 +172,9 @@ bool RefuseDriveRoot(const std::string& path) {
 } // namespace
 
 int GetFileAttributes(const std::string& path) {
-    std::string host = ResolveHost(path);
+    std::string host;
     struct stat st;
-    if (host.empty() || !HostStat(host, st)) return -1;
+    if (!StatPath(path, host, st)) return -1;
     return static_cast<int>(AttributesOf(NameOf(host), st, ReadStoredAttributes(host)));
 }
 
@@ -167,10 +182,7 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes) {
     std::string host = ResolveHost(path);
     struct stat st;
     if (host.empty()) return false;
-    if (stat(host.c_str(), &st) != 0) {
-        SetLastError(errno);
-        return false;
-    }
+    if (!Done(stat(host.c_str(), &st))) return false;
     bool directory = S_ISDIR(st.st_mode);
     // Read-only goes into the stored value too, as Samba keeps it; for a file the permission
     // rules, for a directory the stored bit, so that marking a directory read-only does not lock
@@ -202,17 +214,13 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes) {
             return false;
         }
     }
-    if (chmod(host.c_str(), wanted) != 0) {
-        SetLastError(errno);
-        return false;
-    }
-    return true;
+    return Done(chmod(host.c_str(), wanted));
 }
 
 bool FileExists(const std::string& path) {
-    std::string host = ResolveHost(path);
+    std::string host;
     struct stat st;
-    return !host.empty() && HostStat(host, st) && !S_ISDIR(st.st_mode);
+    return StatPath(path, host, st) && !S_ISDIR(st.st_mode);
 }
 
 bool DirectoryExists(const std::string& path) {
@@ -224,21 +232,14 @@ bool DirectoryExists(const std::string& path) {
 bool CreateDir(const std::string& path) {
     std::string host = ResolveHost(path);
     if (host.empty()) return false;
-    if (mkdir(host.c_str(), 0777) != 0) {
-        SetLastError(errno);
-        return false;
-    }
-    return true;
+    return Done(mkdir(host.c_str(), 0777));
 }
 
 bool RemoveDir(const std::string& path) {
     std::string host = ResolveHost(path);
     if (host.empty() || RefuseDriveRoot(path)) return false;
     struct stat st;
-    if (lstat(host.c_str(), &st) != 0) {
-        SetLastError(errno);
-        return false;
-    }
+    if (!Done(lstat(host.c_str(), &st))) return false;
     // A link to a directory goes as a directory would, without touching the target.
     if (S_ISLNK(st.st_mode)) {
         struct stat target;
@@ -246,11 +247,7 @@ bool RemoveDir(const std::string& path) {
             SetLastError(ENOTDIR);
             return false;
         }
-        if (unlink(host.c_str()) != 0) {
-            SetLastError(errno);
-            return false;
-        }
-        return true;
+        return Done(unlink(host.c_str()));
     }
     // As on the platform the program was made for, the working directory cannot go.
     std::string current = HostPath(GetCurrentDir());
@@ -260,11 +257,7 @@ bool RemoveDir(const std::string& path) {
         SetLastError(EBUSY, "The directory is the working directory.");
         return false;
     }
-    if (rmdir(host.c_str()) != 0) {
-        SetLastError(errno);
-        return false;
-    }
-    return true;
+    return Done(rmdir(host.c_str()));
 }
 
 bool DeleteFile(const std::string& path) {
@@ -280,11 +273,7 @@ bool DeleteFile(const std::string& path) {
         SetAccessDenied();
         return false;
     }
-    if (unlink(host.c_str()) != 0) {
-        SetLastError(errno);
-        return false;
-    }
-    return true;
+    return Done(unlink(host.c_str()));
 }
 
 namespace {
@@ -295,11 +284,9 @@ bool CopyAcross(const std::string& from, const std::string& to, const struct sta
     if (S_ISLNK(st.st_mode)) {
         std::string target(4096, '\0');
         ssize_t length = readlink(from.c_str(), target.data(), target.size());
-        if (length < 0 || symlink(target.substr(0, length).c_str(), to.c_str()) != 0) {
-            SetLastError(errno);
-            return false;
-        }
-        return true;
+        if (length < 0) return Done(-1);
+        target.resize(size_t(length));
+        return Done(symlink(target.c_str(), to.c_str()));
     }
     int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
@@ -356,10 +343,7 @@ bool MoveFile(const std::string& from, const std::string& to) {
     std::string target = ResolveHost(to);
     if (target.empty() || RefuseDriveRoot(to)) return false;
     struct stat st, there;
-    if (lstat(source.c_str(), &st) != 0) {
-        SetLastError(errno);
-        return false;
-    }
+    if (!Done(lstat(source.c_str(), &st))) return false;
     if (lstat(target.c_str(), &there) == 0) {
         // A new spelling of the same name resolves to the entry itself: a rename in place.
         std::string spelled = ExtractFileName(FullPath(to));
@@ -409,10 +393,10 @@ bool MoveFile(const std::string& from, const std::string& to) {
 }
 
 std::optional<FileTime> GetFileTime(const std::string& path) {
-    std::string host = ResolveHost(path);
+    std::string host;
     struct stat st;
-    if (host.empty() || !HostStat(host, st)) return std::nullopt;
-    return FileTime{st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    if (!StatPath(path, host, st)) return std::nullopt;
+    return TimeOf(st);
 }
 
 bool SetFileTime(const std::string& path, FileTime time) {
@@ -423,17 +407,13 @@ bool SetFileTime(const std::string& path, FileTime time) {
     times[0].tv_nsec = UTIME_OMIT;
     times[1].tv_sec = static_cast<time_t>(time.seconds);
     times[1].tv_nsec = static_cast<long>(time.nanoseconds);
-    if (utimensat(AT_FDCWD, host.c_str(), times, 0) != 0) {
-        SetLastError(errno);
-        return false;
-    }
-    return true;
+    return Done(utimensat(AT_FDCWD, host.c_str(), times, 0));
 }
 
 std::optional<uint64_t> GetFileSize(const std::string& path) {
-    std::string host = ResolveHost(path);
+    std::string host;
     struct stat st;
-    if (host.empty() || !HostStat(host, st)) return std::nullopt;
+    if (!StatPath(path, host, st)) return std::nullopt;
     return S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
 }
 
