@@ -108,7 +108,10 @@ bool Engine::RunCommand(const std::string& workingDirectory, const std::string& 
         std::string line = TrimBlanks(SubstituteParameters(commandLine));
         if (ui_->IsShiftDown())
             line = "Rem " + line; // recorded, not run: lets a user skip lines of a running batch
-        SavedProcessDirectory = plat::GetCurrentDir();
+        // Kept here as well: a batch played by this line runs RunCommand again, which replaces
+        // the shared value with the command directory.
+        const std::string savedHere = plat::GetCurrentDir();
+        SavedProcessDirectory = savedHere;
         if (!workingDirectory.empty() &&
             !plat::SameText(workingDirectory, settings.CommandDirectory)) {
             DispatchCommand("CD " + workingDirectory);
@@ -127,6 +130,7 @@ bool Engine::RunCommand(const std::string& workingDirectory, const std::string& 
                 AddLine("  Command not found.");
         }
         ShowPrompt();
+        SavedProcessDirectory = savedHere;
         plat::SetCurrentDir(SavedProcessDirectory);
     } catch (...) {
         // An unexpected failure ends the command quietly; the cursor and error state still reset.

@@ -102,6 +102,12 @@ TEST_F(EngineTest, RunCommandBorrowsTheWorkingDirectoryAndGivesItBack) {
     EXPECT_EQ(plat::GetCurrentDir(), "C:\\PICKER");
     EXPECT_EQ(engine.SavedProcessDirectory, "C:\\PICKER");
     EXPECT_EQ(Lines()[1].substr(0, 13), "    here.qrv ");
+
+    // Also after a batch, whose own lines borrow the working directory once more.
+    c.write("WORK/inner.qbt", "rem inside\r\n");
+    Run("inner");
+    EXPECT_EQ(plat::GetCurrentDir(), "C:\\PICKER");
+    EXPECT_EQ(engine.SavedProcessDirectory, "C:\\PICKER");
 }
 
 TEST_F(EngineTest, RecentCommands) {
