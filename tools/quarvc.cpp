@@ -7,6 +7,7 @@
 #include "tools/common/writeframes.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <sstream>
 
@@ -27,7 +28,8 @@ std::optional<Rule> ParseRule(const std::string& text) {
     if (!v) return std::nullopt;
     if (*v == 0) return Rule{Rule::Lossless, 0};
     if (*v > 0 && *v <= 100) return Rule{Rule::Error, *v};
-    if (*v > 100) return Rule{Rule::Rate, *v};
+    // Capped where the frame budget could overflow; no drive comes near that rate.
+    if (*v > 100) return Rule{Rule::Rate, std::min<long long>(*v, INT32_MAX)};
     if (*v >= -400) return Rule{Rule::AverageShare, std::min<long long>(-*v, 100)};
     if (*v >= -1399) return Rule{Rule::OwnShare, std::min<long long>(-*v - 400, 100)};
     return std::nullopt;

@@ -43,7 +43,7 @@ Outcome Report(const ToolArgs&) {
                         (available ? Megabytes(*available) : std::string("unknown")) + " free.");
     std::string dir = plat::GetCurrentDir();
     if (auto space = plat::GetDiskSpace(dir))
-        lines.push_back("Drive " + dir.substr(0, 2) + ": " + Megabytes(space->total) + " in all, " +
+        lines.push_back("Drive " + dir.substr(0, 2) + " " + Megabytes(space->total) + " in all, " +
                         Megabytes(space->free) + " free.");
     return Succeeded(lines);
 }

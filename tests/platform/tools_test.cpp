@@ -9,8 +9,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -170,18 +172,42 @@ TEST_F(ToolsTest, CompressorTakesOneFramePerMemberOfASequenceOrList) {
     EXPECT_EQ(CheckedFrameSizes(read("listed.qrv")).size(), 3u);
 }
 
-TEST_F(ToolsTest, CompressorHonoursTheDataRate) {
-    dir.write("clip.avi", Bytes(8 * 16384, 11));
+TEST_F(ToolsTest, CompressorHonoursTheCompressionAmounts) {
+    // Eight frames of random bytes (they do not pack), the last one short.
+    dir.write("clip.avi", Bytes(7 * 16384 + 4000, 11));
     ASSERT_EQ(run("QuarvC", {"clip.avi", "full.qrv", "/N0"}).exitCode, 0);
-    ASSERT_EQ(run("QuarvC", {"clip.avi", "slim.qrv", "/N24000/F10"}).exitCode, 0);
     std::vector<int32_t> full = CheckedFrameSizes(read("full.qrv"));
-    std::vector<int32_t> slim = CheckedFrameSizes(read("slim.qrv"));
-    ASSERT_EQ(full.size(), slim.size());
-    for (size_t i = 0; i < full.size(); ++i) {
-        EXPECT_GT(full[i], 16000) << "random bytes do not pack";
+    ASSERT_EQ(full.size(), 8u);
+    int64_t average = 0;
+    for (int32_t size : full)
+        average += size;
+    average /= int64_t(full.size());
+
+    struct Case {
+        const char* switches;
+        std::function<int64_t(int32_t)> limit; // the most a frame of this lossless size may keep
+    } cases[] = {
         // 24000 bytes per second at 10 frames per second leave 2400 bytes a frame.
-        EXPECT_LE(slim[i], 2400) << "frame " << i + 1;
-        EXPECT_GT(slim[i], 0);
+        {"/N24000/F10", [](int32_t) { return int64_t(2400); }},
+        {"/N40", [](int32_t s) { return int64_t(s) * 60 / 100; }},      // 40 % total error
+        {"/N-25", [&](int32_t) { return average * 25 / 100; }},         // 25 % of the average
+        {"/N-430", [](int32_t s) { return int64_t(s) * 30 / 100; }},    // 30 % of its size
+        {"/N-430/K0", [](int32_t s) { return int64_t(s) * 30 / 100; }}, // frame 1 lossless
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.switches);
+        std::remove(dir.file("cut.qrv").c_str());
+        ASSERT_EQ(run("QuarvC", {"clip.avi", "cut.qrv", c.switches}).exitCode, 0);
+        std::vector<int32_t> cut = CheckedFrameSizes(read("cut.qrv"));
+        ASSERT_EQ(cut.size(), full.size());
+        bool keyLossless = std::string(c.switches).find("/K0") != std::string::npos;
+        for (size_t i = 0; i < cut.size(); ++i) {
+            EXPECT_GT(cut[i], 0) << "frame " << i + 1;
+            if (i == 0 && keyLossless)
+                EXPECT_EQ(cut[i], full[i]);
+            else
+                EXPECT_LE(cut[i], std::max<int64_t>(1, c.limit(full[i]))) << "frame " << i + 1;
+        }
     }
 }
 

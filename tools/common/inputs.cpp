@@ -26,7 +26,8 @@ bool IsPicture(const std::string& name) {
 }
 
 bool IsAbsolute(const std::string& name) {
-    return (name.size() >= 2 && name[1] == ':') || (!name.empty() && (name[0] == '\\'));
+    return (name.size() >= 2 && name[1] == ':') ||
+           (!name.empty() && (name[0] == '\\' || name[0] == '/'));
 }
 
 // Reads a frame-range switch of a list entry ("/s12", any case) and cuts it out of the entry.

@@ -109,7 +109,11 @@ bool PatchFile(const std::string& name, uint64_t offset, const std::string& byte
         return false;
     }
     std::string host = plat::HostPath(name);
-    int fd = host.empty() ? -1 : ::open(host.c_str(), O_WRONLY | O_CLOEXEC);
+    if (host.empty()) {
+        error = "Error, cannot open " + name + " for writing: no such drive.";
+        return false;
+    }
+    int fd = ::open(host.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {
         error = "Error, cannot open " + name + " for writing: " + std::strerror(errno) + ".";
         return false;
