@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
 #include "engine/textutil.h"
@@ -164,7 +163,7 @@ TEST(ToolStartTest, StandInReceivesTheToolCommandLine) {
     plat::SetDriveMap({{'C', "/"}});
     testsupport::TempDir work;
     const std::string log = work.file("tools.log");
-    ASSERT_EQ(setenv("QUARVER_TOOL_LOG", log.c_str(), 1), 0);
+    testsupport::ScopedEnv logEnv("QUARVER_TOOL_LOG", log.c_str());
 
     qvtest::FakeUI ui;
     qv::Engine engine(&ui);
@@ -178,7 +177,6 @@ TEST(ToolStartTest, StandInReceivesTheToolCommandLine) {
               engine.settings.CommandDirectory + "> quarvc \"my clip.avi\" out.qrv /N5/K20");
 
     const std::string text = WaitForLog(log);
-    unsetenv("QUARVER_TOOL_LOG");
     plat::SetDriveMap(plat::DriveMapFromEnvironment());
     EXPECT_EQ(text, "QuarvC\tmy clip.avi\tout.qrv\t/N5/K20\t/#4711/#\n");
 }
