@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <sys/stat.h>
@@ -212,6 +213,23 @@ TEST_F(FilesTest, Attributes) {
     EXPECT_TRUE(ModeOf(tmp.file("work/dir")) & S_IWUSR);
     ASSERT_TRUE(plat::SetFileAttributes("dir", 0));
     EXPECT_EQ(plat::GetFileAttributes("dir"), plat::faDirectory);
+}
+
+// Needs a folder on a file system without extended attributes (ramfs, for example), named by
+// QUARVER_TEST_NOXATTR_DIR.
+TEST_F(FilesTest, FileSystemWithoutAttributes) {
+    const char* dir = std::getenv("QUARVER_TEST_NOXATTR_DIR");
+    if (!dir || !*dir) GTEST_SKIP() << "QUARVER_TEST_NOXATTR_DIR names no folder without xattrs";
+    plat::SetDriveMap({{'C', "/"}, {'N', dir}});
+    ASSERT_TRUE(plat::WriteWholeFile("N:\\plain.txt", "x"));
+    EXPECT_EQ(plat::GetFileAttributes("N:\\plain.txt"), plat::faArchive);
+    EXPECT_FALSE(plat::SetFileAttributes("N:\\plain.txt", plat::faHidden | plat::faArchive));
+    EXPECT_EQ(plat::LastErrorText(), "The file system keeps no attributes here.");
+    // Read-only needs no extended attribute.
+    EXPECT_TRUE(plat::SetFileAttributes("N:\\plain.txt", plat::faReadOnly | plat::faArchive));
+    EXPECT_EQ(plat::GetFileAttributes("N:\\plain.txt"), plat::faReadOnly | plat::faArchive);
+    EXPECT_TRUE(plat::SetFileAttributes("N:\\plain.txt", plat::faArchive));
+    EXPECT_TRUE(plat::DeleteFile("N:\\plain.txt"));
 }
 
 TEST_F(FilesTest, ReadOnlyIsEnforcedEvenForRoot) {
