@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,7 +25,7 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string Trim(const std::string& text) {
+std::string_view Trim(std::string_view text) {
     size_t begin = 0;
     size_t end = text.size();
     while (begin < end && IsBlank(text[begin]))
@@ -32,6 +33,21 @@ std::string Trim(const std::string& text) {
     while (end > begin && IsBlank(text[end - 1]))
         --end;
     return text.substr(begin, end - begin);
+}
+
+std::string Trimmed(const std::string& text) {
+    return std::string(Trim(text));
+}
+
+// Names compare without regard to (ASCII) case, as everywhere in the program.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] + 32) : a[i];
+        char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] + 32) : b[i];
+        if (x != y) return false;
+    }
+    return true;
 }
 
 // A line break inside a name or value would turn into new lines of the file on the next read;
@@ -42,35 +58,37 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-// What one line of the file is to the reader.
+// What one line of the file is to the reader; the views point into the line.
 struct ParsedLine {
     enum Kind { Other, Section, Key } kind = Other;
-    std::string name;  // trimmed section or key name
-    std::string value; // trimmed value of a key line
+    std::string_view name;  // trimmed section or key name
+    std::string_view value; // trimmed value of a key line
 };
 
-ParsedLine Parse(const std::string& line) {
+// Editors of the platform may start the file with a byte-order mark; it stays in the line but
+// does not hide the first section.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+ParsedLine Parse(std::string_view line) {
     ParsedLine parsed;
-    std::string text = Trim(line);
+    if (line.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        line.remove_prefix(kByteOrderMark.size());
+    std::string_view text = Trim(line);
     if (text.empty() || text[0] == ';') return parsed;
     if (text[0] == '[') {
         size_t close = text.rfind(']');
-        if (close == std::string::npos) return parsed;
+        if (close == std::string_view::npos) return parsed;
         parsed.kind = ParsedLine::Section;
         parsed.name = Trim(text.substr(1, close - 1));
         return parsed;
     }
     size_t equals = text.find('=');
-    if (equals == std::string::npos) return parsed;
+    if (equals == std::string_view::npos) return parsed;
     parsed.name = Trim(text.substr(0, equals));
     if (parsed.name.empty()) return parsed;
     parsed.kind = ParsedLine::Key;
     parsed.value = Trim(text.substr(equals + 1));
     return parsed;
-}
-
-bool IsSection(const ParsedLine& parsed, const std::string& section) {
-    return parsed.kind == ParsedLine::Section && SameText(parsed.name, section);
 }
 
 // The lines [header, end) of the first section of that name; header is npos when there is none.
@@ -79,18 +97,17 @@ struct SectionRange {
     size_t end = 0;
 };
 
-SectionRange FindSection(const std::vector<std::string>& lines, const std::string& section,
-                         size_t from = 0) {
+SectionRange FindSection(const std::vector<std::string>& lines, const std::string& section) {
     SectionRange range;
-    std::string name = Trim(section);
-    for (size_t i = from; i < lines.size(); ++i) {
+    std::string_view name = Trim(section);
+    for (size_t i = 0; i < lines.size(); ++i) {
         ParsedLine parsed = Parse(lines[i]);
-        if (range.header == std::string::npos) {
-            if (IsSection(parsed, name)) range.header = i;
-        } else if (parsed.kind == ParsedLine::Section) {
+        if (parsed.kind != ParsedLine::Section) continue;
+        if (range.header != std::string::npos) {
             range.end = i;
             return range;
         }
+        if (SameName(parsed.name, name)) range.header = i;
     }
     range.end = lines.size();
     return range;
@@ -100,11 +117,11 @@ SectionRange FindSection(const std::vector<std::string>& lines, const std::strin
 size_t FindKey(const std::vector<std::string>& lines, const SectionRange& range,
                const std::string& key, ParsedLine* found = nullptr) {
     if (range.header == std::string::npos) return std::string::npos;
-    std::string name = Trim(key);
+    std::string_view name = Trim(key);
     for (size_t i = range.header + 1; i < range.end; ++i) {
         ParsedLine parsed = Parse(lines[i]);
-        if (parsed.kind == ParsedLine::Key && SameText(parsed.name, name)) {
-            if (found) *found = std::move(parsed);
+        if (parsed.kind == ParsedLine::Key && SameName(parsed.name, name)) {
+            if (found) *found = parsed;
             return i;
         }
     }
@@ -358,7 +375,7 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
     ParsedLine parsed;
     std::string value = defaultValue;
     if (FindKey(lines_, FindSection(lines_, section), key, &parsed) != std::string::npos) {
-        value = parsed.value;
+        value = std::string(parsed.value);
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
     }
@@ -377,8 +394,8 @@ bool IniFile::HasKey(const std::string& section, const std::string& key) const {
 
 void IniFile::WriteString(const std::string& section, const std::string& key,
                           const std::string& value) {
-    std::string sectionName = Trim(OneLine(section));
-    std::string keyName = Trim(OneLine(key));
+    std::string sectionName = Trimmed(OneLine(section));
+    std::string keyName = Trimmed(OneLine(key));
     std::string text = OneLine(value);
     SectionRange range = FindSection(lines_, sectionName);
     if (range.header == std::string::npos) {
@@ -391,7 +408,7 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
     size_t at = FindKey(lines_, range, keyName, &parsed);
     if (at != std::string::npos) {
         // An unchanged value keeps its line as it was, spacing and all.
-        if (parsed.value != Trim(text)) lines_[at] = parsed.name + "=" + text;
+        if (parsed.value != Trim(text)) lines_[at] = std::string(parsed.name) + "=" + text;
         return;
     }
     size_t insert = range.header + 1;
@@ -413,7 +430,7 @@ void IniFile::EraseSection(const std::string& section) {
 
 int ReadIntegerText(const std::string& text, int defaultValue) {
     int value = 0;
-    return ParseInteger(Trim(text), value) ? value : defaultValue;
+    return ParseInteger(Trimmed(text), value) ? value : defaultValue;
 }
 
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,

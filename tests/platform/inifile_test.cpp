@@ -207,6 +207,10 @@ TEST_F(IniFileTest, WritesKeepWhatTheyDoNotTouch) {
          "",
          {{"A", "k", "one\r\ntwo"}},
          "[A]\r\nk=one  two\r\n"},
+        {"a byte-order mark stays and hides nothing",
+         "\xEF\xBB\xBF[A]\na=1\n",
+         {{"A", "b", "2"}},
+         "\xEF\xBB\xBF[A]\r\na=1\r\nb=2\r\n"},
         {"names are written trimmed", "", {{" A ", " k ", "v"}}, "[A]\r\nk=v\r\n"},
     };
     for (const Case& c : cases) {
