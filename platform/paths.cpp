@@ -99,7 +99,7 @@ std::string ProgramPathIn(const PathState& state, const std::string& hostPath);
 void ResetState(PathState& state, const DriveMap& map) {
     state.drives.clear();
     for (const auto& [letter, dir] : map) {
-        if (dir.empty()) continue;
+        if (dir.empty() || !std::isalpha(static_cast<unsigned char>(letter))) continue;
         state.drives[UpperAscii(letter)] = NormaliseHostPath(dir);
     }
     state.driveDirs.clear();
