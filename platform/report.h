@@ -7,6 +7,12 @@
 // a per-user directory (XDG_RUNTIME_DIR, or a directory under /tmp with mode 0700 that must belong
 // to the user). A record carries the message number, the copy-data identifier and the text; the
 // receiver answers 1 when it took the record and 0 otherwise.
+//
+// Handles are pid * 1000 + window number (1 to 999). The socket is <directory>/<pid>.sock.
+//
+// In the window code: Listen() once at start-up, put a read notifier on fd() and call
+// ProcessPending() whenever it fires. The server's own timer keeps fd() readable about once a
+// second while a connection is open, so that idle peers (over five seconds) are dropped.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -15,8 +21,8 @@
 
 namespace plat {
 
-constexpr uint32_t kCopyDataMessage = 0x004A;   // the platform's copy-data message
-constexpr uint32_t kRestoreMessage = 0x0900;    // 2304: restore a minimized program
+constexpr uint32_t kCopyDataMessage = 0x004A;    // the platform's copy-data message
+constexpr uint32_t kRestoreMessage = 0x0900;     // 2304: restore a minimized program
 constexpr uint32_t kToolReportIdentifier = 4660; // 0x1234
 constexpr size_t kMaxRecordText = 1 << 20;       // larger records are refused
 
