@@ -3,6 +3,8 @@
 #include "dialogs/Mess.h"
 #include "dialogs/dialoglayer.h"
 #include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/process.h"
 #include "shell/helpbook.h"
 
 #include <QHBoxLayout>
@@ -192,16 +194,17 @@ QPointer<HelpWindow>& Window() {
 const HelpBook* Book() {
     HelpState& state = State();
     if (state.book) return &*state.book;
-    const std::optional<std::string> text = plat::ReadWholeFile(state.file.toStdString());
-    if (state.file.isEmpty() || !text) {
-        ShowError(QStringLiteral("Error, cannot open the help file ") + state.file + ".");
+    const QString file = HelpFile();
+    const std::optional<std::string> text = plat::ReadWholeFile(file.toStdString());
+    if (!text) {
+        ShowError(QStringLiteral("Error, cannot open the help file ") + file + ".");
         return nullptr;
     }
     QString error;
     state.book = HelpBook::Parse(QString::fromUtf8(text->data(), qsizetype(text->size())), &error);
     if (!state.book) {
-        ShowError(QStringLiteral("Error, the help file ") + state.file + " cannot be read (" +
-                  error + ").");
+        ShowError(QStringLiteral("Error, the help file ") + file + " cannot be read (" + error +
+                  ").");
         return nullptr;
     }
     return &*state.book;

@@ -21,7 +21,8 @@ private:
     int saved_;
 };
 
-// Where the help file lies, as a program path (ProgramDirectory + "quarver.hlp").
+// Where the help file lies, as a program path (ProgramDirectory + "quarver.hlp"). Until it is set
+// (or when it is set empty), the file next to the executable.
 void SetHelpFile(const QString& programPath);
 QString HelpFile();
 

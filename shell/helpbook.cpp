@@ -91,7 +91,23 @@ QStringList HelpBook::matchKeywords(const QString& key) const {
         else if (keyword.contains(wanted, Qt::CaseInsensitive))
             containing.append(keyword);
     }
-    return starting + containing;
+    if (!starting.isEmpty() || !containing.isEmpty()) return starting + containing;
+    // Like a paper index: no entry holds the whole key, so offer the entries that come nearest,
+    // those sharing the longest beginning with it ("QuarvScript: loop" finds "QuarvScript").
+    qsizetype best = 0;
+    QStringList nearest;
+    for (const QString& keyword : keywords()) {
+        qsizetype common = 0;
+        while (common < keyword.size() && common < wanted.size() &&
+               keyword[common].toLower() == wanted[common].toLower())
+            ++common;
+        if (common > best) {
+            best = common;
+            nearest.clear();
+        }
+        if (common == best && common > 0) nearest.append(keyword);
+    }
+    return best >= 3 ? nearest : QStringList();
 }
 
 QList<int> HelpBook::topicsFor(const QString& keyword) const {

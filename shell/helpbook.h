@@ -33,7 +33,8 @@ public:
     // All keywords, sorted without regard to case, each once.
     QStringList keywords() const;
     // The keywords that contain `key` without regard to case: those that begin with it first,
-    // each group sorted. An empty key gives all keywords.
+    // each group sorted. An empty key gives all keywords. When none contains it, the keywords
+    // sharing the longest beginning (at least 3 characters) with it.
     QStringList matchKeywords(const QString& key) const;
     // The topics carrying a keyword (compared without regard to case), in file order.
     QList<int> topicsFor(const QString& keyword) const;
