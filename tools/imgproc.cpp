@@ -33,11 +33,9 @@ Outcome Process(const ToolArgs& args) {
     QrvMovie movie;
     movie.frames = std::move(loaded.frames);
     movie.rateField = loaded.rateField.value_or(kDefaultRateField);
-    if (auto forced = args.Value('F')) {
-        std::optional<int32_t> field = RateFieldFromText(*forced);
-        if (!field) return Failed("Error, /F" + *forced + " is not a frame rate.");
-        movie.rateField = *field;
-    }
+    std::optional<int32_t> field;
+    if (!RateSwitch(args, 'F', field, error)) return Failed(error);
+    movie.rateField = field.value_or(movie.rateField);
     movie.width = range[2];
     movie.height = range[3];
     std::vector<std::string> notes;

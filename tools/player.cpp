@@ -1,5 +1,6 @@
 // The players (QuarvPlW, QuarvPly, QuarvPW6): check the Quarver file and report what playing it
 // would show. Built once per name; QV_TOOL_NAME says which.
+#include "tools/common/inputs.h"
 #include "tools/common/qrvformat.h"
 #include "tools/common/toolfiles.h"
 #include "tools/common/toolmain.h"
@@ -13,22 +14,16 @@ Outcome Play(const ToolArgs& args) {
     if (args.files.empty()) return Failed("Error, no Quarver file was named to play.");
     const std::string& name = args.files[0];
     std::string error;
-    std::optional<std::string> bytes = ReadInput(name, error);
-    if (!bytes) return Failed(error);
     QrvMovie movie;
-    std::string why;
-    if (!DecodeQrv(*bytes, movie, why))
-        return Failed("Error, cannot play " + name + ": " + why + ".");
+    if (!LoadQrv(name, "play", movie, error)) return Failed(error);
     int32_t field = movie.rateField;
     std::string speed;
-    if (auto forced = args.Value('F')) {
-        if (Trim(*forced).empty()) {
-            speed = "as fast as possible";
-        } else if (auto f = RateFieldFromText(*forced)) {
-            field = *f;
-        } else {
-            return Failed("Error, /F" + *forced + " is not a frame rate.");
-        }
+    if (auto forced = args.Value('F'); forced && Trim(*forced).empty()) {
+        speed = "as fast as possible";
+    } else {
+        std::optional<int32_t> f;
+        if (!RateSwitch(args, 'F', f, error)) return Failed(error);
+        field = f.value_or(field);
     }
     if (speed.empty()) speed = "at " + DescribeRate(field);
     std::string loops;

@@ -57,6 +57,8 @@ size_t Budget(const Rule& rule, size_t size, size_t average, int64_t frameTime) 
     return static_cast<size_t>(std::clamp<long long>(allowed, 1, static_cast<long long>(size)));
 }
 
+constexpr int64_t kMaxFrames = 1000000;
+
 struct FrameSetting {
     long first = 0, last = 0;
     Rule rule;
@@ -141,26 +143,27 @@ Outcome Compress(const ToolArgs& args) {
 
     QrvMovie movie;
     movie.rateField = loaded.rateField.value_or(kDefaultRateField);
-    if (auto forced = args.Value('F')) {
-        std::optional<int32_t> field = RateFieldFromText(*forced);
-        if (!field) return Failed("Error, /F" + *forced + " is not a frame rate.");
-        movie.rateField = *field;
-    }
+    std::optional<int32_t> forced, adjust;
+    if (!RateSwitch(args, 'F', forced, error) || !RateSwitch(args, 'A', adjust, error))
+        return Failed(error);
+    movie.rateField = forced.value_or(movie.rateField);
     if (FrameTime(movie.rateField) == 0) movie.rateField = kDefaultRateField;
     std::vector<std::string> source = std::move(loaded.frames);
-    if (auto adjust = args.Value('A')) {
+    if (adjust) {
         // Frames are repeated or left out so that the running time stays the same.
-        std::optional<int32_t> field = RateFieldFromText(*adjust);
-        if (!field) return Failed("Error, /A" + *adjust + " is not a frame rate.");
-        int64_t from = FrameTime(movie.rateField), to = FrameTime(*field);
-        size_t count =
-            std::max<size_t>(1, static_cast<size_t>((int64_t(source.size()) * from + to / 2) / to));
+        int64_t from = FrameTime(movie.rateField), to = FrameTime(*adjust);
+        int64_t wanted = std::max<int64_t>(1, (int64_t(source.size()) * from + to / 2) / to);
+        if (wanted > kMaxFrames)
+            return Failed("Error, /A" + *args.Value('A') + " would make " +
+                          Thousands(uint64_t(wanted)) + " frames; at most " +
+                          Thousands(kMaxFrames) + " are allowed.");
+        size_t count = static_cast<size_t>(wanted);
         std::vector<std::string> adjusted;
         for (size_t k = 0; k < count; ++k)
             adjusted.push_back(
                 source[std::min(source.size() - 1, static_cast<size_t>(int64_t(k) * to / from))]);
         source = std::move(adjusted);
-        movie.rateField = *field;
+        movie.rateField = *adjust;
     }
     if (args.Has('G')) {
         // A ring ends with the first frame again, so that looping shows no jump.

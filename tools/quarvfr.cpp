@@ -1,4 +1,5 @@
 // QuarvFR: changes the frame rate of a Quarver file in place, touching nothing but the field.
+#include "tools/common/inputs.h"
 #include "tools/common/qrvformat.h"
 #include "tools/common/toolfiles.h"
 #include "tools/common/toolmain.h"
@@ -11,16 +12,12 @@ Outcome ChangeRate(const ToolArgs& args) {
     const std::string& name = args.files[0];
     std::optional<std::string> rate = args.Value('F');
     if (!rate || Trim(*rate).empty()) return Failed("Error, no frame rate was given (/F).");
-    std::optional<int32_t> field = RateFieldFromText(*rate);
-    if (!field) return Failed("Error, /F" + *rate + " is not a frame rate.");
     std::string error;
-    std::optional<std::string> bytes = ReadInput(name, error);
-    if (!bytes) return Failed(error);
+    std::optional<int32_t> field;
+    if (!RateSwitch(args, 'F', field, error)) return Failed(error);
     // The whole file is checked first, so that a damaged file is never made worse.
     QrvMovie movie;
-    std::string why;
-    if (!DecodeQrv(*bytes, movie, why))
-        return Failed("Error, the frame rate of " + name + " was not changed: " + why + ".");
+    if (!LoadQrv(name, "change the frame rate of", movie, error)) return Failed(error);
     std::string value;
     PutLE32(value, 0, static_cast<uint32_t>(*field));
     if (!PatchFile(name, kQrvRateOffset, value, error)) return Failed(error);

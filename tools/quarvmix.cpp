@@ -19,12 +19,8 @@ Outcome Mix(const ToolArgs& args) {
                              ? args.files[2]
                              : plat::ExtractFilePath(video) + "Mix_" + plat::ExtractFileName(video);
     std::string error;
-    std::optional<std::string> videoBytes = ReadInput(video, error);
-    if (!videoBytes) return Failed(error);
     QrvMovie movie;
-    std::string why;
-    if (!DecodeQrv(*videoBytes, movie, why))
-        return Failed("Error, " + video + " cannot be mixed into: " + why + ".");
+    if (!LoadQrv(video, "mix sound into", movie, error)) return Failed(error);
 
     std::vector<InputFile> files;
     if (!ExpandInput(soundArg, files, error)) return Failed(error);
@@ -41,11 +37,9 @@ Outcome Mix(const ToolArgs& args) {
     }
     if (sound.empty()) return Failed("Error, " + soundArg + " holds no sound to mix.");
 
-    if (auto rate = args.Value('F')) {
-        std::optional<int32_t> field = RateFieldFromText(*rate);
-        if (!field) return Failed("Error, /F" + *rate + " is not a frame rate.");
-        movie.rateField = *field;
-    }
+    std::optional<int32_t> field;
+    if (!RateSwitch(args, 'F', field, error)) return Failed(error);
+    movie.rateField = field.value_or(movie.rateField);
     movie.soundTrack = 1;
     if (auto track = args.Value('M')) {
         std::optional<long long> n = ParseInteger(*track);

@@ -107,7 +107,11 @@ bool Expand(const std::string& rawArg, std::vector<InputFile>& files, std::strin
         if (!IsAbsolute(entry)) entry = listDir + entry;
         std::vector<InputFile> inner;
         if (!Expand(entry, inner, error, depth + 1)) {
-            error += " (line " + std::to_string(lineNo) + " of " + arg + ")";
+            // Only the innermost list names its line; the outer ones would repeat it.
+            if (error.find(" (line ") == std::string::npos) {
+                if (!error.empty() && error.back() == '.') error.pop_back();
+                error += " (line " + std::to_string(lineNo) + " of " + arg + ").";
+            }
             return false;
         }
         for (InputFile& file : inner) {
@@ -220,6 +224,25 @@ bool LoadFrames(const std::vector<InputFile>& files, LoadedFrames& loaded, std::
         return false;
     }
     return true;
+}
+
+bool LoadQrv(const std::string& name, const std::string& doing, QrvMovie& movie,
+             std::string& error) {
+    std::optional<std::string> bytes = ReadInput(name, error);
+    if (!bytes) return false;
+    std::string why;
+    if (DecodeQrv(*bytes, movie, why)) return true;
+    error = "Error, cannot " + doing + " " + name + ": " + why + ".";
+    return false;
+}
+
+bool RateSwitch(const ToolArgs& args, char letter, std::optional<int32_t>& field,
+                std::string& error) {
+    std::optional<std::string> text = args.Value(letter);
+    if (!text) return true;
+    field = RateFieldFromText(*text);
+    if (!field) error = std::string("Error, /") + letter + *text + " is not a frame rate.";
+    return field.has_value();
 }
 
 } // namespace qv::tools

@@ -1,6 +1,9 @@
 #pragma once
 // Input arguments: a plain file, a numbered sequence ("pic????.bmp*1-120"), or a list file
 // (".lst": one entry a line, each a name with optional " /s" first and " /e" last frame).
+#include "tools/common/qrvformat.h"
+#include "tools/common/toolmain.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -46,5 +49,15 @@ bool LoadFrames(const std::vector<InputFile>& files, LoadedFrames& loaded, std::
 // Keeps frames first..last (1-based, 0 = open end); false with `error` when the range is empty.
 bool CutFrames(std::vector<std::string>& frames, long first, long last, const std::string& what,
                std::string& error);
+
+// Reads and checks a whole Quarver file; on failure `error` reads "Error, cannot " + doing + " " +
+// name + ": " + what is wrong.
+bool LoadQrv(const std::string& name, const std::string& doing, QrvMovie& movie,
+             std::string& error);
+
+// A frame rate switch (/F, /A): false with `error` when its value is no frame rate; `field` is
+// set only when the switch is given.
+bool RateSwitch(const ToolArgs& args, char letter, std::optional<int32_t>& field,
+                std::string& error);
 
 } // namespace qv::tools
