@@ -38,12 +38,9 @@ Outcome Process(const ToolArgs& args) {
     movie.rateField = field.value_or(movie.rateField);
     movie.width = range[2];
     movie.height = range[3];
-    std::vector<std::string> notes;
-    if (!WriteFrames(output, movie, args.Has('O'), notes, error)) return Failed(error);
-    std::vector<std::string> lines{"ImgProc: " + input + " converted into " + output + ", " +
-                                   Thousands(movie.frames.size()) + " frames."};
-    lines.insert(lines.end(), notes.begin(), notes.end());
-    return Succeeded(lines);
+    return WriteFrames(output, movie, args.Has('O'),
+                       {"ImgProc: " + input + " converted into " + output + ", " +
+                        Thousands(movie.frames.size()) + " frames."});
 }
 
 } // namespace

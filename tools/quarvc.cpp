@@ -207,20 +207,16 @@ Outcome Compress(const ToolArgs& args) {
     movie.width = static_cast<int32_t>(*width);
     movie.height = static_cast<int32_t>(*height);
 
-    std::vector<std::string> notes;
-    if (!WriteFrames(output, movie, args.Has('O'), notes, error)) return Failed(error);
-
     uint64_t bytes = 0;
     for (const std::string& frame : movie.frames)
         bytes += frame.size();
     uint64_t perSecond = bytes * 100000 / (uint64_t(frameTime) * movie.frames.size());
-    std::vector<std::string> lines{
-        "QuarvC: " + input + " compressed into " + output + ".",
-        Thousands(movie.frames.size()) + " frames (key frames: " + Thousands(keyFrames) + ") at " +
-            DescribeRate(movie.rateField) + ", " + Thousands(bytes) + " bytes of frame data, " +
-            Thousands(perSecond) + " bytes per second."};
-    lines.insert(lines.end(), notes.begin(), notes.end());
-    return Succeeded(lines);
+    return WriteFrames(
+        output, movie, args.Has('O'),
+        {"QuarvC: " + input + " compressed into " + output + ".",
+         Thousands(movie.frames.size()) + " frames (key frames: " + Thousands(keyFrames) + ") at " +
+             DescribeRate(movie.rateField) + ", " + Thousands(bytes) + " bytes of frame data, " +
+             Thousands(perSecond) + " bytes per second."});
 }
 
 } // namespace

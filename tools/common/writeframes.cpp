@@ -8,17 +8,18 @@
 
 namespace qv::tools {
 
-bool WriteFrames(const std::string& output, const QrvMovie& movie, bool overwrite,
-                 std::vector<std::string>& notes, std::string& error) {
+Outcome WriteFrames(const std::string& output, const QrvMovie& movie, bool overwrite,
+                    std::vector<std::string> lines) {
+    std::string error;
     std::string ext = LowerExtension(output);
     if (!CanEncodePicture(ext)) {
         std::string bytes = EncodeQrv(movie);
-        if (!WriteOutput(output, bytes, overwrite, error)) return false;
+        if (!WriteOutput(output, bytes, overwrite, error)) return Failed(error);
         if (ext != ".qrv")
-            notes.push_back("Written in Quarver format: no " + (ext.empty() ? "plain" : ext) +
+            lines.push_back("Written in Quarver format: no " + (ext.empty() ? "plain" : ext) +
                             " encoder is built in.");
-        notes.push_back(output + ": " + Thousands(bytes.size()) + " bytes.");
-        return true;
+        lines.push_back(output + ": " + Thousands(bytes.size()) + " bytes.");
+        return Succeeded(lines);
     }
     int width = movie.width > 0 ? std::min(movie.width, 4096) : 64;
     int height = movie.height > 0 ? std::min(movie.height, 4096) : 48;
@@ -35,14 +36,14 @@ bool WriteFrames(const std::string& output, const QrvMovie& movie, bool overwrit
         std::string name = nameOf(i);
         if (!WriteOutput(name, EncodePicture(ext, movie.frames[i], width, height), overwrite,
                          error))
-            return false;
+            return Failed(error);
     }
-    notes.push_back(count > 1 ? Thousands(count) + " pictures, " + nameOf(0) + " to " +
+    lines.push_back(count > 1 ? Thousands(count) + " pictures, " + nameOf(0) + " to " +
                                     nameOf(count - 1) + ", " + std::to_string(width) + " x " +
                                     std::to_string(height) + "."
                               : output + ": one picture, " + std::to_string(width) + " x " +
                                     std::to_string(height) + ".");
-    return true;
+    return Succeeded(lines);
 }
 
 } // namespace qv::tools
