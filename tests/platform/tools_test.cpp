@@ -380,7 +380,7 @@ TEST(ToolsEndToEnd, StartedToolReportsToTheWindowOfItsHandle) {
     TempDir dir;
     dir.write("clip.avi", Bytes(20000, 12));
     std::string log = dir.file("tools.log");
-    setenv("QUARVER_TOOL_LOG", log.c_str(), 1);
+    testsupport::ScopedEnv logEnv("QUARVER_TOOL_LOG", log.c_str());
 
     plat::ReportServer server;
     ASSERT_TRUE(server.Listen());
@@ -393,7 +393,6 @@ TEST(ToolsEndToEnd, StartedToolReportsToTheWindowOfItsHandle) {
     std::string marker = "/#" + std::to_string(handle) + "/#";
     ASSERT_TRUE(plat::StartProcess("\"" + tool + "\" clip.avi clip.qrv /N0 " + marker,
                                    plat::ProgramPath(dir.path())));
-    unsetenv("QUARVER_TOOL_LOG");
 
     // A safety limit so that a lost report fails the test instead of hanging it.
     auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
