@@ -2,20 +2,20 @@
 // would show. Built once per name; QV_TOOL_NAME says which.
 #include "tools/common/inputs.h"
 #include "tools/common/qrvformat.h"
+#include "tools/common/selfrun.h"
 #include "tools/common/toolfiles.h"
 #include "tools/common/toolmain.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 namespace qv::tools {
 namespace {
 
-Outcome Play(const ToolArgs& args) {
-    if (args.files.empty()) return Failed("Error, no Quarver file was named to play.");
-    const std::string& name = args.files[0];
+Outcome PlayMovie(const std::string& name, const QrvMovie& movie, const ToolArgs& args) {
     std::string error;
-    QrvMovie movie;
-    if (!LoadQrv(name, "play", movie, error)) return Failed(error);
     int32_t field = movie.rateField;
     std::string speed;
     if (auto forced = args.Value('F'); forced && Trim(*forced).empty()) {
@@ -45,6 +45,36 @@ Outcome Play(const ToolArgs& args) {
         lines.push_back(Thousands(movie.sound.size()) + " bytes of sound on track " +
                         std::to_string(movie.soundTrack) + (args.Has('O') ? ", sound only." : "."));
     return Succeeded(lines);
+}
+
+// A self-running program made by QrvCompi is this player with a file and switches attached; run
+// without a file, it plays the first attached file with the attached switches, which switches on
+// its own command line override.
+Outcome PlayAttached(const ToolArgs& args) {
+    std::ifstream in("/proc/self/exe", std::ios::binary);
+    std::string self{std::istreambuf_iterator<char>(in), {}};
+    Attachments attachments;
+    if (!ReadAttachments(self, attachments) || attachments.files.empty())
+        return Failed("Error, no Quarver file was named to play.");
+    const auto& [name, bytes] = attachments.files.front();
+    QrvMovie movie;
+    std::string why;
+    if (!DecodeQrv(bytes, movie, why))
+        return Failed("Error, cannot play the attached " + name + ": " + why + ".");
+    std::istringstream words(attachments.switches);
+    std::vector<std::string> combined{std::istream_iterator<std::string>(words), {}};
+    for (const Switch& s : args.switches)
+        combined.push_back(std::string("/") + s.letter + s.value);
+    return PlayMovie(name + " (attached)", movie, ParseArgs(combined));
+}
+
+Outcome Play(const ToolArgs& args) {
+    if (args.files.empty()) return PlayAttached(args);
+    const std::string& name = args.files[0];
+    std::string error;
+    QrvMovie movie;
+    if (!LoadQrv(name, "play", movie, error)) return Failed(error);
+    return PlayMovie(name, movie, args);
 }
 
 } // namespace

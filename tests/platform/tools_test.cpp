@@ -28,10 +28,9 @@ struct ToolRun {
     std::string output; // what the tool printed: its report when it has no "/#"
 };
 
-// Runs one tool in `cwd` with QUARVER_TOOL_LOG pointing at `log`. `path` replaces PATH when given.
-ToolRun RunTool(const std::string& name, const std::vector<std::string>& args,
-                const std::string& cwd, const std::string& log, const std::string& path = {}) {
-    std::string program = testsupport::binDir() + "/" + name;
+// Runs a program in `cwd` with QUARVER_TOOL_LOG pointing at `log`. `path` replaces PATH when given.
+ToolRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                   const std::string& cwd, const std::string& log, const std::string& path = {}) {
     std::vector<std::string> argvText{program};
     argvText.insert(argvText.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -69,6 +68,11 @@ ToolRun RunTool(const std::string& name, const std::vector<std::string>& args,
     waitpid(pid, &status, 0);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+ToolRun RunTool(const std::string& name, const std::vector<std::string>& args,
+                const std::string& cwd, const std::string& log, const std::string& path = {}) {
+    return RunProgram(testsupport::binDir() + "/" + name, args, cwd, log, path);
 }
 
 uint32_t LE32(const std::string& bytes, size_t offset) {
@@ -345,6 +349,13 @@ TEST_F(ToolsTest, PlayersAndHelpersReportWhatTheyDid) {
     EXPECT_NE(made.find(std::string("QRVARGS/L/F10\0", 14)), std::string::npos);
     EXPECT_EQ(made.substr(made.size() - 16, 8), "QRVSELF1");
     EXPECT_EQ(access(dir.file("show.exe").c_str(), X_OK), 0);
+    // Run on its own, it plays what is attached, with the attached switches.
+    ToolRun self = RunProgram(dir.file("show.exe"), {}, dir.path(), log);
+    EXPECT_EQ(self.exitCode, 0) << self.output;
+    EXPECT_NE(self.output.find("played clip.qrv (attached), 2 frames at 10 frames per second, "
+                               "looping until stopped"),
+              std::string::npos)
+        << self.output;
 
     ToolRun info = run("RodUDU", {});
     EXPECT_EQ(info.exitCode, 0);
