@@ -6,6 +6,8 @@ namespace qv::tools {
 
 namespace {
 
+constexpr int kMaxRate = 1000000; // far above any real recording; keeps the header sums in range
+
 void PutLE16(std::string& out, size_t offset, uint16_t value) {
     out[offset] = static_cast<char>(value & 0xFF);
     out[offset + 1] = static_cast<char>(value >> 8);
@@ -89,8 +91,10 @@ bool DecodeWav(const std::string& bytes, Pcm& pcm, std::string& why) {
             result.rate = static_cast<int>(GetLE32(bytes, body + 4));
             result.bits = GetLE16(bytes, body + 14);
             if (tag != 1 || (result.bits != 8 && result.bits != 16) ||
-                (result.channels != 1 && result.channels != 2) || result.rate <= 0) {
-                why = "it holds sound other than 8 or 16 bit PCM in one or two channels";
+                (result.channels != 1 && result.channels != 2) || result.rate <= 0 ||
+                result.rate > kMaxRate) {
+                why = "it holds sound other than 8 or 16 bit PCM in one or two channels at up to "
+                      "1,000,000 hz";
                 return false;
             }
             haveFormat = true;
