@@ -28,7 +28,7 @@ CopyOutcome CopyInBlocks(const std::string& source, const std::string& target,
                          CopyObserver& observer) {
     std::vector<char> buffer;
     try {
-        buffer.resize(kCopyBlockSize);
+        buffer.resize(kCopyBlockSize * kCopyBlocksPerTransfer);
     } catch (const std::bad_alloc&) {
         return CopyOutcome::Failed;
     }
@@ -45,16 +45,27 @@ CopyOutcome CopyInBlocks(const std::string& source, const std::string& target,
     uint64_t written = 0;
     CopyOutcome outcome = CopyOutcome::Failed;
     for (;;) {
-        const int64_t got = in.Read(buffer.data(), buffer.size());
-        if (got < 0) break;
-        if (got > 0 && !out.Write(buffer.data(), static_cast<std::size_t>(got))) break;
-        written += static_cast<uint64_t>(got);
-        observer.BlockCopied(++done, blocks);
+        // Fill the whole buffer unless the file ends: a short transfer means the end.
+        std::size_t got = 0;
+        bool failed = false;
+        while (got < buffer.size()) {
+            const int64_t n = in.Read(buffer.data() + got, buffer.size() - got);
+            if (n < 0) failed = true;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        if (failed) break;
+        if (got > 0 && !out.Write(buffer.data(), got)) break;
+        written += got;
+        const bool end = got < buffer.size();
+        // Every full block is a round; at the end the rest (or nothing) is one more.
+        done += got / kCopyBlockSize + (end ? 1 : 0);
+        observer.BlockCopied(done, blocks);
         if (observer.Cancelled()) {
             outcome = CopyOutcome::Cancelled;
             break;
         }
-        if (static_cast<std::size_t>(got) == kCopyBlockSize) continue;
+        if (!end) continue;
         if (written == in.Size().value_or(size)) outcome = CopyOutcome::Copied;
         break;
     }

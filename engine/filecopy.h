@@ -9,15 +9,20 @@
 
 namespace qv {
 
+// The copy goes in rounds of one block each: the bar, the round count and Cancel work in blocks.
+// The disk is read and written several blocks at a time, which is what keeps a long copy about as
+// fast as the system's own copy.
 constexpr std::size_t kCopyBlockSize = 8192;
+constexpr std::size_t kCopyBlocksPerTransfer = 8;
 
 // What the copy tells the window after every block.
 class CopyObserver {
 public:
     virtual ~CopyObserver() = default;
-    // `done` of `blocks` blocks are through (blocks = size / kCopyBlockSize + 1).
+    // `done` of `blocks` rounds are through (blocks = size / kCopyBlockSize + 1: the last round
+    // holds the rest of the file, possibly nothing). Called after every transfer.
     virtual void BlockCopied(uint64_t done, uint64_t blocks) = 0;
-    // Checked after every block.
+    // Checked after every transfer.
     virtual bool Cancelled() = 0;
 };
 

@@ -30,7 +30,8 @@ TEST_F(CopyTest, BlockRoundsAndOutcome) {
     struct Case {
         std::size_t size;
         uint64_t rounds;
-    } cases[] = {{0, 1}, {100, 1}, {8192, 2}, {8193, 2}, {3 * 8192 + 5, 4}};
+    } cases[] = {{0, 1},        {100, 1},          {8192, 2},          {8193, 2}, {3 * 8192 + 5, 4},
+                 {8 * 8192, 9}, {8 * 8192 + 1, 9}, {20 * 8192 - 1, 20}};
     for (const auto& k : cases) {
         const std::string content(k.size, 'q');
         c.write("src.bin", content);
@@ -64,12 +65,14 @@ TEST_F(CopyTest, ReadOnlyTargetIsRefusedAndLeftAlone) {
 }
 
 TEST_F(CopyTest, CancelledCopyRemovesOnlyATargetItCreated) {
-    c.write("src.bin", std::string(5 * 8192, 's'));
+    const std::size_t size = 40 * 8192;
+    c.write("src.bin", std::string(size, 's'));
     Progress progress;
     progress.cancelAfter = 2;
     EXPECT_EQ(qv::CopyInBlocks("C:\\src.bin", "C:\\fresh.bin", progress),
               qv::CopyOutcome::Cancelled);
-    EXPECT_EQ(progress.rounds, 2u);
+    EXPECT_GE(progress.rounds, 2u);
+    EXPECT_LT(progress.rounds, progress.blocks);
     EXPECT_FALSE(testsupport::exists(c.file("fresh.bin")));
 
     c.write("there.bin", "was here");
@@ -77,7 +80,9 @@ TEST_F(CopyTest, CancelledCopyRemovesOnlyATargetItCreated) {
     progress.cancelAfter = 1;
     EXPECT_EQ(qv::CopyInBlocks("C:\\src.bin", "C:\\there.bin", progress),
               qv::CopyOutcome::Cancelled);
-    EXPECT_EQ(testsupport::readFile(c.file("there.bin")).size(), 8192u);
+    const std::size_t left = testsupport::readFile(c.file("there.bin")).size();
+    EXPECT_GE(left, 8192u);
+    EXPECT_LT(left, size);
 }
 
 TEST_F(CopyTest, SameFileUnderAnotherNameIsRecognised) {
