@@ -114,6 +114,10 @@ Ttunef::Ttunef(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     resize(kDesignWidth, kDesignHeight);
+    // The small dialog font the layout was made for.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
@@ -152,6 +156,7 @@ Ttunef::Ttunef(QWidget* parent) : QWidget(parent, Qt::Window) {
     legend_ = new QGroupBox("Legend", graph_);
     legend_->setObjectName("legend");
     legend_->setGeometry(358, 7, 116, 103);
+    legend_->setAutoFillBackground(true); // the plot must not show through
     legend_->hide();
     const struct {
         const char* text;
@@ -172,6 +177,8 @@ Ttunef::Ttunef(QWidget* parent) : QWidget(parent, Qt::Window) {
             QPalette pal = label->palette();
             pal.setColor(QPalette::WindowText, shadow ? QColor(Qt::black) : entries[k].colour);
             label->setPalette(pal);
+            // Inside the chart the inherited role would be the button text colour.
+            label->setForegroundRole(QPalette::WindowText);
             label->setGeometry(10 + shadow, 18 + 16 * k + shadow, 104, 15);
         }
     }

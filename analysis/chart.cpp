@@ -249,8 +249,9 @@ void TxyGraph::draw(QPainter& painter, const QRect& area) const {
                                  m.label);
         }
     }
-    for (const ChartSeries& s : series_)
-        drawSeries(painter, plot, s);
+    // Series 1 goes over series 2, so that a smooth line stays visible over dense points.
+    drawSeries(painter, plot, series_[1]);
+    drawSeries(painter, plot, series_[0]);
     painter.restore();
 }
 
