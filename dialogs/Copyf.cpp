@@ -2,12 +2,10 @@
 
 #include "dialogs/Mess.h"
 #include "dialogs/dialoglayer.h"
-#include "dialogs/pacer.h"
 #include "engine/filecopy.h"
 #include "platform/paths.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QFrame>
 #include <QPainter>
 #include <QPushButton>
@@ -63,22 +61,8 @@ void Tcopyform::showEvent(QShowEvent* event) {
     setWindowTitle(QStringLiteral("Copying ") +
                    QString::fromStdString(plat::ToLower(plat::ExtractFileName(source_))) +
                    QStringLiteral("..."));
-    const OwnerRect main = DialogOwnerRect();
-    PlaceDialog(this, main.left + (main.width - DialogOuterWidth(this)) / 2,
-                main.top + (main.height - DialogOuterHeight(this)) / 2);
+    centre();
     Timer->start();
-}
-
-void Tcopyform::closeEvent(QCloseEvent* event) {
-    // Only the copy closes this window.
-    if (!finished_) event->ignore();
-}
-
-void Tcopyform::reject() {
-    if (finished_)
-        QDialog::reject();
-    else
-        askCancel();
 }
 
 void Tcopyform::askCancel() {
@@ -106,8 +90,7 @@ void Tcopyform::copy() {
 
     outcome_ = CopyInBlocks(source_, target_, progress);
     QApplication::restoreOverrideCursor();
-    finished_ = true;
-    accept();
+    finish();
 }
 
 CopyOutcome CopyWithProgress(std::string& source, std::string& target) {

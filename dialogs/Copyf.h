@@ -1,9 +1,10 @@
 #pragma once
 // The copy window (Tcopyform): copies one file in blocks while a bar grows with the blocks done,
 // and lets the user cancel between blocks.
+#include "dialogs/workwindow.h"
 #include "engine/ui.h"
 
-#include <QDialog>
+#include <QWidget>
 
 #include <chrono>
 #include <string>
@@ -28,7 +29,7 @@ private:
     int fill_ = 0;
 };
 
-class Tcopyform : public QDialog {
+class Tcopyform : public WorkWindow {
     Q_OBJECT
 
 public:
@@ -46,21 +47,15 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-public:
-    // Esc asks like the Cancel button.
-    void reject() override;
+    void askCancel() override;
 
 private:
     void copy();
-    void askCancel();
 
     std::string source_;
     std::string target_;
     CopyOutcome outcome_ = CopyOutcome::Failed;
     bool cancelled_ = false;
-    bool finished_ = false;
 };
 
 // Copies one file with the copy window for the Copy command. Both names are expanded (full,

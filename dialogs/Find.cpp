@@ -3,11 +3,9 @@
 #include "dialogs/List.h"
 #include "dialogs/Mess.h"
 #include "dialogs/dialoglayer.h"
-#include "dialogs/pacer.h"
 #include "engine/engine.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -114,15 +112,8 @@ Tfindform::~Tfindform() {
 
 void Tfindform::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    const OwnerRect main = DialogOwnerRect();
-    PlaceDialog(this, main.left + (main.width - DialogOuterWidth(this)) / 2,
-                main.top + (main.height - DialogOuterHeight(this)) / 2);
+    centre();
     Timer1->start();
-}
-
-void Tfindform::closeEvent(QCloseEvent* event) {
-    // Only the end of the search closes this window.
-    if (!finished_) event->ignore();
 }
 
 void Tfindform::keyPressEvent(QKeyEvent* event) {
@@ -131,13 +122,6 @@ void Tfindform::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-void Tfindform::reject() {
-    if (finished_)
-        QDialog::reject();
-    else
-        askCancel();
 }
 
 void Tfindform::askCancel() {
@@ -155,8 +139,7 @@ void Tfindform::search() {
         watch.Show();
     }
     if (engine_ && totals_.files == 0) engine_->AddLine("  No matching files found.");
-    finished_ = true;
-    accept();
+    finish();
 }
 
 void FindFilesToHistory(Engine& engine, const std::string& argument) {

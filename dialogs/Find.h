@@ -2,10 +2,9 @@
 // The file finder (Tfindform): searches a directory tree for a name pattern while a small window
 // shows the directory being searched and the counts, and offers Cancel. In command mode every
 // match becomes a history line; in interactive mode the matches are offered in the list chooser.
+#include "dialogs/workwindow.h"
 #include "engine/filefind.h"
 #include "shell/help.h"
-
-#include <QDialog>
 
 #include <chrono>
 #include <optional>
@@ -21,7 +20,7 @@ namespace qv {
 
 class Engine;
 
-class Tfindform : public QDialog {
+class Tfindform : public WorkWindow {
     Q_OBJECT
 
 public:
@@ -46,18 +45,14 @@ public:
     QPushButton* quarvhelp = nullptr;
     QTimer* Timer1 = nullptr;
 
-    // Esc asks like the Cancel button.
-    void reject() override;
-
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void askCancel() override;
 
 private:
     class Search;
     void search();
-    void askCancel();
 
     HelpTopicScope topic_{kHelpTopic};
     FindArgument argument_;
@@ -66,7 +61,6 @@ private:
     FindTotals totals_;
     std::chrono::milliseconds refreshInterval_{20};
     bool cancelled_ = false;
-    bool finished_ = false;
 };
 
 // The find commands ("find", "ff", "wh", "filefind", "whereis"): every match is added to the

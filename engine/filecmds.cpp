@@ -38,6 +38,12 @@ std::vector<Candidate> FindCandidates(const std::string& pattern, uint32_t attri
     return found;
 }
 
+// What Del, Ren and Copy act on: a name without wildcards is the one candidate itself.
+std::vector<Candidate> Candidates(const std::string& name, bool lowerCase) {
+    if (HasWildcards(name)) return FindCandidates(name, 0, lowerCase);
+    return {{lowerCase ? plat::ToLower(name) : name, 0}};
+}
+
 // The wildcard rule of ApplyNamePattern for one part (base name or extension).
 std::string FillWildcards(std::string pattern, const std::string& source) {
     std::size_t i = 0;
@@ -79,6 +85,22 @@ bool FollowRename(std::string& directory, const std::string& from, const std::st
 void UpperCaseCommandDirectory(Engine& engine) {
     for (char& c : engine.settings.CommandDirectory)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+}
+
+// The echo of MD and RD, or their complaint about a missing name (false).
+bool EchoDirectoryCommand(Engine& engine, const std::string& word, const std::string& args) {
+    if (args.empty()) {
+        engine.AppendToLastLine(word + " - error, no directory name given.");
+        return false;
+    }
+    engine.AppendToLastLine(word + " " + args);
+    return true;
+}
+
+// MD and RD word their box in lower case, unlike ReportFileError.
+void ReportDirectoryError(Engine& engine, const std::string& what) {
+    engine.AddLine("  Could not " + what);
+    if (!engine.ui().IsCommandTabShown()) engine.ui().ShowError("Error, could not " + what);
 }
 
 // The target of an existing directory given as output: each file keeps its name in there.
@@ -130,28 +152,17 @@ std::vector<std::string*> RememberedDirectories(Engine& engine, std::string& wor
 }
 
 void MakeDirCommand(Engine& engine, const std::string& args) {
-    if (args.empty()) {
-        engine.AppendToLastLine("MD - error, no directory name given.");
-        return;
-    }
-    engine.AppendToLastLine("MD " + args);
+    if (!EchoDirectoryCommand(engine, "MD", args)) return;
     const std::string name = StripQuotes(args);
-    if (plat::CreateDir(name)) {
+    if (plat::CreateDir(name))
         engine.AddLine("  " + name + " was made.");
-    } else {
-        engine.AddLine("  Could not make " + name);
-        if (!engine.ui().IsCommandTabShown())
-            engine.ui().ShowError("Error, could not make " + name);
-    }
+    else
+        ReportDirectoryError(engine, "make " + name);
     plat::ClearLastError();
 }
 
 void RemoveDirCommand(Engine& engine, const std::string& args) {
-    if (args.empty()) {
-        engine.AppendToLastLine("RD - error, no directory name given.");
-        return;
-    }
-    engine.AppendToLastLine("RD " + args);
+    if (!EchoDirectoryCommand(engine, "RD", args)) return;
     const std::string name = StripQuotes(args);
     // "rd sub\" names sub: split without the trailing "\".
     const std::string bare = RemoveBackslash(name);
@@ -165,9 +176,7 @@ void RemoveDirCommand(Engine& engine, const std::string& args) {
     const bool inParent = parent.empty() || plat::SetCurrentDir(parent);
     const std::string parentFull = plat::GetCurrentDir();
     if (!inParent || leaf.empty() || !plat::RemoveDir(leaf)) {
-        engine.AddLine("  Could not remove " + name);
-        if (!engine.ui().IsCommandTabShown())
-            engine.ui().ShowError("Error, could not remove " + name);
+        ReportDirectoryError(engine, "remove " + name);
     } else {
         engine.AddLine("  " + name + " was removed.");
         const std::string removed = AddBackslash(parentFull) + leaf;
@@ -191,8 +200,7 @@ void DeleteCommand(Engine& engine, const std::string& args) {
     }
     engine.AppendToLastLine("Del " + name);
     const bool wild = HasWildcards(name);
-    const std::vector<Candidate> candidates =
-        wild ? FindCandidates(name, 0, true) : std::vector<Candidate>{{plat::ToLower(name), 0}};
+    const std::vector<Candidate> candidates = Candidates(name, true);
 
     // 64-bit: a run over more than 2 GB must not report a negative total.
     int64_t count = 0;
@@ -241,8 +249,7 @@ void RenameCommand(Engine& engine, const std::string& in, const std::string& out
     if (inputIsDirectory) plat::SetCurrentDir(plat::ExtractFileDir(input));
 
     const bool wild = HasWildcards(input);
-    const std::vector<Candidate> candidates =
-        wild ? FindCandidates(input, 0, false) : std::vector<Candidate>{{input, 0}};
+    const std::vector<Candidate> candidates = Candidates(input, false);
     int64_t count = 0;
     for (const Candidate& candidate : candidates) {
         const std::string target = ApplyNamePattern(output, candidate.name);
@@ -348,8 +355,7 @@ void CopyCommand(Engine& engine, const std::string& in, const std::string& out) 
         output = IntoDirectory(output);
 
     const bool wild = HasWildcards(input);
-    const std::vector<Candidate> candidates =
-        wild ? FindCandidates(input, 0, true) : std::vector<Candidate>{{plat::ToLower(input), 0}};
+    const std::vector<Candidate> candidates = Candidates(input, true);
     int64_t count = 0;
     int64_t bytes = 0;
     for (const Candidate& candidate : candidates) {
