@@ -26,6 +26,8 @@
 #include <QStyleOptionFrame>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace qv {
@@ -55,6 +57,12 @@ const QColor kYellow(0xFF, 0xFF, 0x00);
 const QColor kAqua(0x00, 0xFF, 0xFF);
 const QColor kBlue(0x00, 0x00, 0xFF);
 const QColor kLime(0x00, 0xFF, 0x00);
+
+// A frame span as the int the scroll bar takes; files of hundreds of millions of frames would
+// otherwise overflow the zoom arithmetic.
+int SpanOf(double span) {
+    return static_cast<int>(std::clamp(std::trunc(span), double{INT_MIN}, double{INT_MAX}));
+}
 
 QString NameWithoutDirectory(const QString& fileName) {
     return QString::fromStdString(plat::ExtractFileName(fileName.toStdString()));
@@ -377,10 +385,10 @@ void Ttunef::ShowReferenceLines() {
 }
 
 void Ttunef::zoomIn() {
-    SetVisibleFrames(VisibleFrames * 3 / 4);
+    SetVisibleFrames(SpanOf(int64_t{VisibleFrames} * 3 / 4));
 }
 void Ttunef::zoomOut() {
-    SetVisibleFrames((VisibleFrames * 4 + 1) / 3);
+    SetVisibleFrames(SpanOf((int64_t{VisibleFrames} * 4 + 1) / 3));
 }
 void Ttunef::zoomDefault() {
     SetVisibleFrames(width() / kFramePixels);
@@ -527,8 +535,8 @@ void Ttunef::resizeEvent(QResizeEvent* event) {
     scroll_->move(scroll_->x(), status_->y() - scroll_->height() - 5);
     panel_->resize(w - 17, scroll_->y() - panel_->y() - 11);
     // Keep about the same number of pixels per frame as before the resize.
-    const int n = static_cast<int>(
-        static_cast<double>(w) * VisibleFrames / (scroll_->width() + kScrollInset) + 0.5);
+    const int n =
+        SpanOf(static_cast<double>(w) * VisibleFrames / (scroll_->width() + kScrollInset) + 0.5);
     scroll_->resize(w - kScrollInset, scroll_->height());
     SetVisibleFrames(n);
     status_->update();
