@@ -5,7 +5,6 @@
 
 #include <QDialog>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
@@ -66,6 +65,7 @@ public:
         connect(ok, &QPushButton::clicked, this, [this] { select(); });
         connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
         connect(help, &QPushButton::clicked, this, [] { ShowContextHelp(); });
+        AddHelpKey(this);
     }
 
     void reject() override {
@@ -96,14 +96,6 @@ protected:
     void showEvent(QShowEvent* event) override {
         QDialog::showEvent(event);
         Timer1->start();
-    }
-
-    void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_F1) {
-            ShowContextHelp();
-            return;
-        }
-        QDialog::keyPressEvent(event);
     }
 
 private:

@@ -4,7 +4,6 @@
 #include "shell/help.h"
 
 #include <QDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,6 +51,7 @@ public:
         connect(strok, &QPushButton::clicked, this, [this] { finish(true); });
         connect(strcancel, &QPushButton::clicked, this, [this] { finish(false); });
         connect(strhelp, &QPushButton::clicked, this, [] { ShowContextHelp(); });
+        AddHelpKey(this);
     }
 
     // Esc, the close box and the system menu all end as Cancel does.
@@ -80,15 +80,6 @@ public:
     QPushButton* strok;
     QPushButton* strcancel;
     QPushButton* strhelp;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_F1) {
-            ShowContextHelp();
-            return;
-        }
-        QDialog::keyPressEvent(event);
-    }
 
 private:
     void finish(bool ok) {

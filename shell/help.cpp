@@ -7,7 +7,10 @@
 #include "platform/process.h"
 #include "shell/helpbook.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -210,11 +213,30 @@ const HelpBook* Book() {
     return &*state.book;
 }
 
+// A modal dialog blocks every window outside its own family. While one is up, the help window
+// joins that family so that it can still be read and scrolled, and it goes back to the main window
+// when the dialog closes.
+void FollowModalDialog(HelpWindow* window) {
+    QWidget* modal = QApplication::activeModalWidget();
+    QWidget* parent = modal && modal != window ? modal : DialogOwner();
+    if (window->parentWidget() == parent) return;
+    const QRect geometry = window->geometry();
+    const bool visible = window->isVisible();
+    window->setParent(parent, Qt::Window);
+    window->setGeometry(geometry);
+    if (visible) window->show();
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+        QObject::connect(
+            dialog, &QDialog::finished, window, [window] { FollowModalDialog(window); },
+            Qt::SingleShotConnection);
+}
+
 HelpWindow* OpenWindow() {
     const HelpBook* book = Book();
     if (!book) return nullptr;
     if (!Window()) Window() = new HelpWindow(*book);
     HelpWindow* window = Window();
+    FollowModalDialog(window);
     window->show();
     window->raise();
     window->activateWindow();
@@ -238,7 +260,9 @@ void SetHelpFile(const QString& programPath) {
 }
 
 QString HelpFile() {
-    return State().file;
+    if (!State().file.isEmpty()) return State().file;
+    // Until the settings say where the program lies, the help file is the one next to it.
+    return QString::fromStdString(plat::ProgramPath(plat::ExecutableDirectory() + "quarver.hlp"));
 }
 
 void ShowHelpTopic(int topic) {
@@ -262,6 +286,29 @@ void ShowHowDoI() {
 
 void SearchHelp(const QString& keyword) {
     if (HelpWindow* window = OpenWindow()) window->searchKeyword(keyword);
+}
+
+namespace {
+
+class HelpKeyFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+            ShowContextHelp();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+void AddHelpKey(QWidget* window) {
+    window->installEventFilter(new HelpKeyFilter(window));
 }
 
 void QuitHelp() {

@@ -3,6 +3,8 @@
 // help window that shows the topics of the help file.
 #include <QString>
 
+class QWidget;
+
 namespace qv {
 
 // The topic F1 and "&Help" open. Each tab sets its own; each dialog with a topic saves it, sets its
@@ -36,6 +38,8 @@ void SearchHelp(const QString& keyword);
 void ShowHelpTopic(int topic);
 // Closes the help window (at exit).
 void QuitHelp();
+// Makes F1 anywhere in a window (that no control takes for itself) open ShowContextHelp.
+void AddHelpKey(QWidget* window);
 
 constexpr int kHelpTopicMainTab = 1107;
 constexpr int kHelpTopicHowDoI = 1070;

@@ -207,13 +207,21 @@ TEST_F(HelpWindowTest, MissingFileOrTopicIsReported) {
 TEST_F(HelpWindowTest, DialogsOpenTheirOwnTopicAndStayOpen) {
     qv::HelpTopic() = 1083;
     inspect([](QDialog* prompt) {
+        // As in the running program, where the prompt blocks every other window.
+        prompt->hide();
+        prompt->setWindowModality(Qt::ApplicationModal);
+        prompt->show();
         child(prompt, "strhelp")->click();
         EXPECT_TRUE(prompt->isVisible());
         EXPECT_TRUE(Shown().startsWith(QStringLiteral("Recent commands")));
+        // The help window belongs to the modal prompt's family, so it can be used meanwhile.
+        EXPECT_EQ(Window()->parentWidget(), prompt);
         prompt->reject();
     });
     QString text;
     qv::AskText("Caption", "Label", "&Go", 1086, text);
+    ASSERT_NE(Window(), nullptr);
+    EXPECT_EQ(Window()->parentWidget(), &owner());
 
     inspect([](QDialog* chooser) {
         QTest::keyClick(chooser, Qt::Key_F1);
