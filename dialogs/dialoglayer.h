@@ -85,16 +85,18 @@ public:
     static size_t pendingAnswers();
     // Clears the queue, the record and the inspector (interactivity stays).
     static void reset();
-    // Interactive (the default, except on the offscreen and minimal platforms): with an empty queue
-    // and no inspector the dialog runs modally. Non-interactive: it is recorded, a warning is
-    // printed and the Cancel/close answer is returned at once.
+    // In either mode a queued answer or the inspector comes first. Interactive (the default, except
+    // on the offscreen and minimal platforms): otherwise the dialog runs modally. Non-interactive:
+    // it is recorded, a warning is printed and the Cancel/close answer is returned at once.
     static void setInteractive(bool interactive);
     static bool interactive();
     static void setInspector(Inspector inspector);
 
-    // Used by the dialogs themselves: records the dialog, then runs it modally, hands it to the
-    // inspector, or applies a queued answer through `apply`. `apply` receives an answer of the
-    // dialog's kind and must close the dialog the way the matching button would.
+    // Used by the dialogs themselves, and by every other modal window of the program in place of
+    // exec() (with DialogKind::Window), so that no test ever waits on one: records the dialog,
+    // then runs it modally, hands it to the inspector, or applies a queued answer through `apply`.
+    // `apply` receives an answer of the dialog's kind and must close the dialog the way the
+    // matching button would. A dialog left open is closed with reject().
     static void run(QDialog* dialog, ShownDialog record,
                     const std::function<void(const DialogAnswer&)>& apply);
 };
