@@ -39,6 +39,7 @@ QFont HistoryFont() {
         const int size = font.pointSize();
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         font.setPointSize(size);
+        font.setFixedPitch(true);
     }
     return font;
 }
