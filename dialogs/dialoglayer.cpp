@@ -183,7 +183,11 @@ void DialogLayer::run(QDialog* dialog, ShownDialog record,
     }
 
     bool finished = false;
-    QObject::connect(dialog, &QDialog::finished, dialog, [&finished] { finished = true; });
+    // The dialog outlives this call (its caller still reads it): the connection must not.
+    struct Watch {
+        QMetaObject::Connection connection;
+        ~Watch() { QObject::disconnect(connection); }
+    } watch{QObject::connect(dialog, &QDialog::finished, dialog, [&finished] { finished = true; })};
 
     if (state.inspector) {
         dialog->show();
