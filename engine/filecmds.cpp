@@ -16,6 +16,8 @@ namespace {
 
 // Long outputs let the history box catch up every this many lines.
 constexpr int kHistoryBatch = 11;
+// Type breaks longer lines into pieces of this length.
+constexpr std::size_t kLongestTypedLine = 65536;
 
 // One file a command acts on, with the size its search reported.
 struct Candidate {
@@ -411,6 +413,11 @@ void TypeCommand(Engine& engine, const std::string& args) {
              start = end + 1)
             addLine(pending.substr(start, end - start));
         pending.erase(0, start);
+        // A file without line breaks (a binary one) must not have to fit in memory as one line.
+        while (pending.size() >= kLongestTypedLine) {
+            addLine(pending.substr(0, kLongestTypedLine));
+            pending.erase(0, kLongestTypedLine);
+        }
     }
     if (!pending.empty()) addLine(pending);
     engine.history.TrimHistory();

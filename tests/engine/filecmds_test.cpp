@@ -346,6 +346,14 @@ TEST_F(FileCommandTest, TypeOfALongFileKeepsTheHistorySmall) {
     Run("type long.txt");
     EXPECT_LE(engine.history.TextLength(), qv::CommandHistory::kMaxTextLength + 100);
     EXPECT_EQ(Lines()[Lines().size() - 2], "line 4999");
+
+    // Without any line break the text comes in pieces rather than as one line of any length.
+    c.write("WORK/blob.bin", std::string(200000, 'b'));
+    Run("type blob.bin");
+    ASSERT_GE(Lines().size(), 2u);
+    EXPECT_EQ(Lines()[Lines().size() - 2], std::string(200000 - 3 * 65536, 'b'));
+    for (const auto& line : Lines())
+        EXPECT_LE(line.size(), 65536u);
 }
 
 } // namespace
