@@ -9,6 +9,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/walk.h"
 
 namespace qv {
 
@@ -84,9 +85,17 @@ bool FollowRename(std::string& directory, const std::string& from, const std::st
     return true;
 }
 
+// Names here differ by case: the upper-case spelling is taken only where it still leads to the
+// same directory, so that the next command cannot act on a neighbour that differs only by case.
 void UpperCaseCommandDirectory(Engine& engine) {
-    for (char& c : engine.settings.CommandDirectory)
+    std::string& directory = engine.settings.CommandDirectory;
+    std::string upper = directory;
+    for (char& c : upper)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (upper == directory) return;
+    const auto now = plat::GetFileId(directory);
+    if (!now || now == plat::GetFileId(upper)) directory = upper;
+    plat::ClearLastError();
 }
 
 // The echo of MD and RD, or their complaint about a missing name (false).

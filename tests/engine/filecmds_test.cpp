@@ -249,6 +249,19 @@ TEST_F(FileCommandTest, RenamingTheCurrentDirectoryFollowsEverywhere) {
     EXPECT_TRUE(testsupport::exists(c.file("WORK/new/inner")));
 }
 
+TEST_F(FileCommandTest, PromptKeepsItsCaseWhereAnotherDirectoryDiffersOnlyByCase) {
+    c.mkdir("WORK/clips");
+    c.mkdir("WORK/CLIPS");
+    c.write("WORK/clips/a.txt", "a");
+    StartIn("C:\\WORK\\clips");
+    Run("ren a.txt b.txt");
+    EXPECT_EQ(engine.settings.CommandDirectory, "C:\\WORK\\clips");
+    StartIn("C:\\work\\CLIPS");
+    c.write("WORK/CLIPS/c.txt", "c");
+    Run("ren c.txt d.txt");
+    EXPECT_EQ(engine.settings.CommandDirectory, "C:\\WORK\\CLIPS");
+}
+
 TEST_F(FileCommandTest, RemoveDirectory) {
     c.mkdir("WORK/gone");
     c.mkdir("WORK/full");
