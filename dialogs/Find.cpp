@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -98,6 +97,7 @@ Tfindform::Tfindform(const std::string& argument, Engine* engine)
     quarvhelp->setAutoDefault(false);
     connect(outcancel, &QPushButton::clicked, this, [this] { askCancel(); });
     connect(quarvhelp, &QPushButton::clicked, this, [] { ShowContextHelp(); });
+    AddHelpKey(this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -114,14 +114,6 @@ void Tfindform::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     centre();
     Timer1->start();
-}
-
-void Tfindform::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        ShowContextHelp();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void Tfindform::askCancel() {
