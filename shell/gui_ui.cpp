@@ -2,6 +2,8 @@
 
 #include "analysis/Tune.h"
 #include "dialogs/Batch.h"
+#include "dialogs/Copyf.h"
+#include "dialogs/Find.h"
 #include "dialogs/List.h"
 #include "dialogs/Mess.h"
 #include "dialogs/str.h"
@@ -104,8 +106,8 @@ bool GuiUserInterface::OpenAnalysis(const std::string& fileName) {
     return qv::OpenAnalysis(Q(fileName));
 }
 
-void GuiUserInterface::FindFiles(Engine&, const std::string&) {
-    ShowNotAvailable("file finder");
+void GuiUserInterface::FindFiles(Engine& engine, const std::string& pattern) {
+    FindFilesToHistory(engine, pattern);
 }
 
 void GuiUserInterface::RunBatchFile(Engine& engine, const std::string& fileName,
@@ -117,9 +119,8 @@ void GuiUserInterface::RunBatchFile(Engine& engine, const std::string& fileName,
     qv::RunBatchFile(engine, fileName, parameters, host);
 }
 
-CopyOutcome GuiUserInterface::CopyWithProgress(std::string&, std::string&) {
-    ShowNotAvailable("copy window");
-    return CopyOutcome::Failed;
+CopyOutcome GuiUserInterface::CopyWithProgress(std::string& source, std::string& target) {
+    return qv::CopyWithProgress(source, target);
 }
 
 void GuiUserInterface::ShowContextHelp() {
