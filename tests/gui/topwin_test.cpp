@@ -243,3 +243,24 @@ TEST_F(TopwinTest, TerminationClosesAnOpenQuestionAndWritesTheSettings) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TopwinTest, EditorsThatAreNotThereYetSaySo) {
+    Ttopwin& w = open();
+    const struct {
+        const char* command;
+        const char* message;
+    } cases[] = {{"edit job.qbt", "Error, the text editor is not available yet."},
+                 {"listedit clips.lst", "Error, the list file editor is not available yet."}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        DialogLayer::reset();
+        w.engine().RunCommand({}, c.command);
+        ASSERT_EQ(DialogLayer::shown().size(), 1u);
+        EXPECT_EQ(DialogLayer::shown()[0].message, QLatin1String(c.message));
+        EXPECT_EQ(DialogLayer::shown()[0].icon, 2);
+    }
+}
+
+} // namespace
