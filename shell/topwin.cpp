@@ -296,6 +296,13 @@ void Ttopwin::dockTabForm(QWidget* form) {
     // Forms of a fixed design size sit in the middle of the sheet; the others fill it.
     const bool fixedSize = form->minimumSize() == form->maximumSize();
     layout->addWidget(form, 1, fixedSize ? Qt::AlignCenter : Qt::Alignment());
+    // Around a form of its own colour the sheet takes that colour, so the page reads as one.
+    sheet->setAutoFillBackground(fixedSize && form->autoFillBackground());
+    if (sheet->autoFillBackground()) {
+        QPalette colour = sheet->palette();
+        colour.setColor(QPalette::Window, form->palette().color(QPalette::Window));
+        sheet->setPalette(colour);
+    }
     form->show();
 }
 

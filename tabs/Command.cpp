@@ -32,13 +32,13 @@ constexpr int kHelpTopicRecentCommands = 1086;
 constexpr int kHelpTopicRecentDirectories = 1100;
 
 QFont HistoryFont() {
-    QFont font(QStringLiteral("Courier New"));
+    constexpr int kPointSize = 9;
+    QFont font(QStringLiteral("Courier New"), kPointSize);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     if (!font.exactMatch()) {
-        const int size = font.pointSize();
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSize(size);
+        font.setPointSize(kPointSize);
         font.setFixedPitch(true);
     }
     return font;
