@@ -3,6 +3,7 @@
 // default zoom for files of 1,000 and 1,000,000 frames.
 #include "analysis/Tune.h"
 #include "analysis/core/qrvfile.h"
+#include "benchmain.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -21,13 +22,11 @@
 
 namespace {
 
-std::string Folder;
-
 // A ".qrv" file of `frames` frames with sizes that vary like real ones; returns its program path.
 std::string QrvFile(int frames) {
     static std::map<int, std::string> made;
     if (auto it = made.find(frames); it != made.end()) return it->second;
-    const std::string host = Folder + "/f" + std::to_string(frames) + ".qrv";
+    const std::string host = qvbench::Folder() + "/f" + std::to_string(frames) + ".qrv";
     std::vector<unsigned char> bytes(104 + 4 * static_cast<size_t>(frames), 0);
     auto put = [&](size_t offset, uint32_t v) {
         for (int k = 0; k < 4; ++k)
@@ -88,17 +87,3 @@ void BM_RedrawWindow(benchmark::State& state) {
 BENCHMARK(BM_RedrawWindow)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    std::string folder = (std::filesystem::temp_directory_path() / "quarver-bench-XXXXXX").string();
-    if (!mkdtemp(folder.data())) return 1;
-    Folder = folder;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
-    return 0;
-}

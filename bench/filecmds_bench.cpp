@@ -2,6 +2,7 @@
 // through the copy window (shown offscreen) against cp, the file finder over a tree of 100,000
 // files in 5,000 directories against find -iname, and the dir listing of a directory of 20,000
 // files against ls -l.
+#include "benchmain.h"
 #include "dialogs/Copyf.h"
 #include "dialogs/Find.h"
 #include "engine/engine.h"
@@ -21,8 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Folder;
-
 std::string Quote(const std::string& text) {
     return "'" + text + "'";
 }
@@ -34,7 +33,7 @@ void Run(benchmark::State& state, const std::string& command) {
 // A 512 MiB file of varied bytes, made once.
 const std::string& BigFile() {
     static const std::string host = [] {
-        const std::string path = Folder + "/big.bin";
+        const std::string path = qvbench::Folder() + "/big.bin";
         std::ofstream out(path, std::ios::binary);
         std::vector<uint64_t> block(1 << 16);
         uint64_t seed = 88172645463325252ull;
@@ -55,25 +54,26 @@ const std::string& BigFile() {
 
 void BM_CopyWithProgress(benchmark::State& state) {
     const std::string source = plat::ProgramPath(BigFile());
-    const std::string target = plat::ProgramPath(Folder) + "\\copy.bin";
+    const std::string target = plat::ProgramPath(qvbench::Folder()) + "\\copy.bin";
     for (auto _ : state) {
         std::string from = source;
         std::string to = target;
         if (qv::CopyWithProgress(from, to) != qv::CopyOutcome::Copied)
             state.SkipWithError("copy failed");
         state.PauseTiming();
-        fs::remove(Folder + "/copy.bin");
+        fs::remove(qvbench::Folder() + "/copy.bin");
         state.ResumeTiming();
     }
 }
 BENCHMARK(BM_CopyWithProgress)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_CopyCp(benchmark::State& state) {
-    const std::string command = "cp " + Quote(BigFile()) + " " + Quote(Folder + "/copy.bin");
+    const std::string command =
+        "cp " + Quote(BigFile()) + " " + Quote(qvbench::Folder() + "/copy.bin");
     for (auto _ : state) {
         Run(state, command);
         state.PauseTiming();
-        fs::remove(Folder + "/copy.bin");
+        fs::remove(qvbench::Folder() + "/copy.bin");
         state.ResumeTiming();
     }
 }
@@ -83,7 +83,7 @@ BENCHMARK(BM_CopyCp)->Unit(benchmark::kMillisecond)->UseRealTime();
 // of four kinds, so that a "*.qrv" search matches a quarter of them.
 const std::string& Tree() {
     static const std::string root = [] {
-        const std::string top = Folder + "/tree";
+        const std::string top = qvbench::Folder() + "/tree";
         static const char* const kinds[] = {".avi", ".qrv", ".wav", ".txt"};
         auto fill = [](const std::string& dir) {
             fs::create_directories(dir);
@@ -120,7 +120,7 @@ BENCHMARK(BM_FindReference)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 const std::string& Flat() {
     static const std::string dir = [] {
-        const std::string path = Folder + "/flat";
+        const std::string path = qvbench::Folder() + "/flat";
         fs::create_directories(path);
         for (int f = 0; f < 20000; ++f)
             std::ofstream(path + "/file" + std::to_string(f) + ".dat") << f;
@@ -149,17 +149,3 @@ void BM_DirLs(benchmark::State& state) {
 BENCHMARK(BM_DirLs)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    std::string folder = (fs::temp_directory_path() / "quarver-bench-XXXXXX").string();
-    if (!mkdtemp(folder.data())) return 1;
-    Folder = folder;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    fs::remove_all(folder, ec);
-    return 0;
-}

@@ -230,12 +230,12 @@ struct ReportServer::Impl {
     void UpdateTimer() {
         bool wanted = !connections.empty();
         if (wanted == timerArmed || timerFd < 0) return;
-        itimerspec spec{};
+        itimerspec interval{};
         if (wanted) {
-            spec.it_value.tv_sec = 1;
-            spec.it_interval.tv_sec = 1;
+            interval.it_value.tv_sec = 1;
+            interval.it_interval.tv_sec = 1;
         }
-        timerfd_settime(timerFd, 0, &spec, nullptr);
+        timerfd_settime(timerFd, 0, &interval, nullptr);
         timerArmed = wanted;
     }
 };
