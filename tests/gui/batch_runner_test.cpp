@@ -24,11 +24,15 @@ protected:
         window().engine().ShowPrompt();
     }
 
-    // A compressor that holds back until the test lets it go, then runs the real stand-in.
+    // A compressor that holds back until the test lets it go, then runs the real stand-in. It
+    // never keeps the test's output open, and it gives up when the test's folder is gone or after
+    // a minute, so that no test leaves it behind.
     void installHeldTool() {
-        const std::string script = "#!/bin/sh\nwhile [ ! -e '" + flag() +
-                                   "' ]; do sleep 0.02; done\nexec '" + testsupport::binDir() +
-                                   "/QuarvC' \"$@\"\n";
+        const std::string script = "#!/bin/sh\nexec >/dev/null 2>&1\nn=0\nwhile [ ! -e '" + flag() +
+                                   "' ]; do\n  [ -d '" + tools_.path() +
+                                   "' ] && [ $n -lt 3000 ] || exit 0\n  n=$((n+1))\n"
+                                   "  sleep 0.02\ndone\nexec '" +
+                                   testsupport::binDir() + "/QuarvC' \"$@\"\n";
         const std::string tool = tools_.write("QuarvC", script);
         chmod(tool.c_str(), 0755);
         window().settings().ProgramDirectory = programPath(tools_.path()) + "\\";
