@@ -132,7 +132,9 @@ int MessageDialog(const QString& message, const QString& first, const QString& s
 
     box.prompt->setText(WrappableText(message));
     box.prompt->setWordWrap(true);
-    const int promptHeight = box.prompt->heightForWidth(kPromptWidth);
+    // An empty message still takes one line, so that the box keeps its one-line shape.
+    const int promptHeight =
+        std::max(box.prompt->heightForWidth(kPromptWidth), box.prompt->fontMetrics().height());
     box.prompt->resize(kPromptWidth, promptHeight);
 
     // The buttons go under the text; the box grows or shrinks by the same amount, keeping the

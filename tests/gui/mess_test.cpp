@@ -198,6 +198,9 @@ TEST_F(MessTest, HeightFollowsTheWrappedText) {
     if (line == 13) {
         EXPECT_EQ(one.size.height(), 81 - 9);
     }
+    const SeenBox empty = look(QString());
+    EXPECT_EQ(empty.promptHeight, line);
+    EXPECT_EQ(empty.size, one.size);
 
     const QString words = QStringLiteral("This message is long enough to need several lines in "
                                          "a box whose text is only 318 pixels wide, so the "
