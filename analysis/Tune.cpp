@@ -2,6 +2,7 @@
 
 #include "analysis/chart.h"
 #include "dialogs/Mess.h"
+#include "dialogs/dialoglayer.h"
 #include "engine/textutil.h"
 #include "platform/paths.h"
 #include "shell/help.h"
@@ -298,6 +299,9 @@ void Ttunef::applyUnitTexts() {
 bool Ttunef::OpenAnalysis(const QString& argument) {
     std::string name = StripQuotes(argument.toStdString());
     if (plat::ExtractFileExt(name).empty()) name += ".qrv";
+    // The command runs in its own directory, which is gone again when the unit switch reloads:
+    // hold the name with its directory.
+    if (const std::string full = plat::FullPath(name); !full.empty()) name = full;
     fileName_ = QString::fromStdString(name);
     if (loadFile()) return true;
     ShowError("Error loading Quarver file.");
@@ -432,7 +436,14 @@ bool Ttunef::printGraph(QPrinter& printer) {
 void Ttunef::printWithDialog() {
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted && !printGraph(printer))
+    dialog.setObjectName("prt");
+    ShownDialog record;
+    record.kind = DialogKind::Window;
+    record.caption = dialog.windowTitle();
+    // Through the dialog layer, as every modal window of the program, so that nothing waits on it
+    // where no one can answer.
+    DialogLayer::run(&dialog, record, [&dialog](const DialogAnswer&) { dialog.reject(); });
+    if (dialog.result() == QDialog::Accepted && !printGraph(printer))
         ShowError("Error, could not print the graph.");
 }
 

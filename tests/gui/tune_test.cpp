@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTest>
@@ -157,6 +158,21 @@ TEST_F(TuneTest, OpensQuotedNameWithoutExtension) {
     EXPECT_EQ(window->windowTitle(), "Quarv Analyze: other.qrv");
     EXPECT_EQ(graph->series(2).count(), 5u);
     EXPECT_TRUE(DialogLayer::shown().empty());
+}
+
+TEST_F(TuneTest, NameRelativeToTheCommandDirectoryKeepsItsDirectory) {
+    const std::string path = writeFile("clip.qrv", 30);
+    const std::string saved = plat::GetCurrentDir();
+    ASSERT_TRUE(plat::SetCurrentDir(plat::ExtractFileDir(path)));
+    Ttunef* window = open("clip");
+    ASSERT_TRUE(plat::SetCurrentDir(plat::ExtractFileDir(plat::ExtractFileDir(path))));
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->fileName().toStdString(), path);
+    // The unit switch reloads the same file from elsewhere.
+    trigger(window, "showastype");
+    EXPECT_EQ(window->graph()->series(2).count(), 30u);
+    EXPECT_TRUE(window->valuesText().startsWith(QString::fromStdString("Quarver file: " + path)));
+    plat::SetCurrentDir(saved);
 }
 
 TEST_F(TuneTest, LoadFailureShowsTheErrorAndDropsTheWindow) {
@@ -381,6 +397,28 @@ TEST_F(TuneTest, PrintsToPdf) {
     const std::string content = testsupport::readFile(pdf);
     EXPECT_EQ(content.substr(0, 5), "%PDF-");
     EXPECT_GT(content.size(), 1000u);
+
+    // "Print Graph...": the print dialog is asked like any modal window; only a confirmed dialog
+    // prints.
+    const std::string confirmed = dir.file("confirmed.pdf");
+    DialogLayer::setInspector([&confirmed](QDialog* dialog) {
+        EXPECT_EQ(dialog->objectName(), "prt");
+        QPrinter* chosen = qobject_cast<QPrintDialog*>(dialog)->printer();
+        chosen->setOutputFormat(QPrinter::PdfFormat);
+        chosen->setOutputFileName(QString::fromStdString(confirmed));
+        dialog->done(QDialog::Accepted);
+        return 0;
+    });
+    trigger(window, "PrintGraph1");
+    ASSERT_EQ(DialogLayer::shown().size(), 1u);
+    EXPECT_EQ(DialogLayer::shown()[0].kind, DialogKind::Window);
+    EXPECT_EQ(testsupport::readFile(confirmed).substr(0, 5), "%PDF-");
+
+    DialogLayer::reset();
+    DialogLayer::queueAnswer(DialogAnswer::Close());
+    trigger(window, "PrintGraph1");
+    EXPECT_EQ(DialogLayer::shown().size(), 1u); // cancelled: no error box after it
+    EXPECT_EQ(DialogLayer::pendingAnswers(), 0u);
 }
 
 TEST_F(TuneTest, ResizeKeepsPixelsPerFrameAndLaysOut) {
