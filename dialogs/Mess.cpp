@@ -30,11 +30,31 @@ constexpr int kThirdLeft = 308;
 const QString kCancelCaption = QStringLiteral("&Cancel");
 
 // Paths are long words without blanks; a zero-width space after each separator lets them wrap
-// at the separators instead of running out of the label.
-QString WrappableText(QString text) {
+// at the separators instead of running out of the label. A piece still wider than the label (a
+// long name without separators) may break anywhere, so that no part of the message is cut off.
+QString WrappableText(QString text, const QFontMetrics& metrics) {
     text.replace(QLatin1Char('\\'), QStringLiteral("\\\u200B"));
     text.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
-    return text;
+    QString wrappable;
+    wrappable.reserve(text.size());
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && !text[end].isSpace() && text[end] != QChar(0x200B))
+            ++end;
+        const QString piece = text.mid(start, end - start);
+        if (metrics.horizontalAdvance(piece) > kPromptWidth) {
+            for (QChar c : piece) {
+                wrappable += c;
+                if (!c.isHighSurrogate()) wrappable += QChar(0x200B);
+            }
+        } else {
+            wrappable += piece;
+        }
+        if (end < text.size()) wrappable += text[end];
+        start = end + 1;
+    }
+    return wrappable;
 }
 
 class Tmessform : public QDialog {
@@ -130,7 +150,7 @@ int MessageDialog(const QString& message, const QString& first, const QString& s
     QWidget* owner = DialogOwner();
     box.setWindowTitle(owner ? owner->windowTitle() : QStringLiteral("Quarver for Windows"));
 
-    box.prompt->setText(WrappableText(message));
+    box.prompt->setText(WrappableText(message, box.prompt->fontMetrics()));
     box.prompt->setWordWrap(true);
     // An empty message still takes one line, so that the box keeps its one-line shape.
     const int promptHeight =

@@ -215,6 +215,10 @@ TEST_F(MessTest, HeightFollowsTheWrappedText) {
         look(QStringLiteral("Error, cannot open C:\\") +
              QStringLiteral("very_long_directory_name\\").repeated(6) + QStringLiteral("file.qrv"));
     EXPECT_GE(path.promptHeight, 2 * line);
+    // Nor does a long name without any separator.
+    const SeenBox name = look(QStringLiteral("Error, cannot delete ") +
+                              QStringLiteral("averylongname").repeated(6) + QStringLiteral(".qrv"));
+    EXPECT_GE(name.promptHeight, 2 * line);
 }
 
 TEST_F(MessTest, CentredOverTheMainWindowAtDesignSize) {
