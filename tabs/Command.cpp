@@ -158,6 +158,10 @@ Tcommandform::Tcommandform(Engine& engine, QWidget* parent) : QWidget(parent), e
     commandhistory = box_;
     commandhistory->setObjectName(QStringLiteral("commandhistory"));
     commandhistory->setReadOnly(true);
+    // Read-only, the box still has a caret that the keys move and select with, as a read-only
+    // edit control has: Ctrl+Page Down and copying by keyboard rely on it.
+    commandhistory->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                            Qt::TextSelectableByKeyboard);
     commandhistory->setLineWrapMode(QPlainTextEdit::NoWrap);
     commandhistory->setUndoRedoEnabled(false);
     commandhistory->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -410,6 +414,7 @@ void Tcommandform::clearHistory() {
 void Tcommandform::saveHistoryAs() {
     QString name = QString::fromStdString(AddBackslash(engine_.settings.CommandDirectory)) +
                    QStringLiteral("untitled.txt");
+    // Until the program has its output file dialog, the name is asked for with the prompt.
     if (!AskText(QStringLiteral("Save Command History:"), QStringLiteral(" Save As: "),
                  QStringLiteral("&Save"), kHelpTopicSaveHistory, name))
         return;

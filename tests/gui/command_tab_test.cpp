@@ -116,6 +116,37 @@ TEST_F(CommandTabTest, EscClearsTheFieldThenShowsTheMainTab) {
     ASSERT_TRUE(waitFor([&] { return window().maintab->currentIndex() == 0; }));
 }
 
+TEST_F(CommandTabTest, EscAwayFromTheFieldAndTheHistoryBoxKeys) {
+    for (int i = 0; i < 60; ++i)
+        window().engine().RunCommand({}, "echo line " + std::to_string(i));
+    QTest::keyClick(form->commandhistory, Qt::Key_Home, Qt::ControlModifier);
+    ASSERT_EQ(form->commandhistory->textCursor().position(), 0);
+    QTest::keyClick(form->commandhistory, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(form->commandhistory->textCursor().position(),
+              form->commandhistory->document()->characterCount() - 1);
+
+    // Esc anywhere but in the command field asks for the Main tab.
+    for (QWidget* target :
+         {static_cast<QWidget*>(form->commandhistory), static_cast<QWidget*>(form->commandhelp)}) {
+        SCOPED_TRACE(target->objectName().toStdString());
+        window().SetTabRequest(qv::kTabRequestIdle);
+        QTest::keyClick(target, Qt::Key_Escape);
+        EXPECT_EQ(window().TabRequest(), 0);
+        window().SetTabRequest(qv::kTabRequestIdle);
+    }
+
+    // Ctrl+T in the field offers the recent directories; Ctrl+A in the box saves the history.
+    QTest::keyClick(form->commandtorun, Qt::Key_T, Qt::ControlModifier);
+    QTest::keyClick(form->commandhistory, Qt::Key_A, Qt::ControlModifier);
+    ASSERT_EQ(DialogLayer::shown().size(), 2u);
+    EXPECT_EQ(DialogLayer::shown()[0].caption, QStringLiteral("List of Recent Directories:"));
+    EXPECT_EQ(DialogLayer::shown()[0].message,
+              QStringLiteral(" Select a recently used directory: "));
+    EXPECT_EQ(DialogLayer::shown()[0].helpTopic, 1100);
+    EXPECT_EQ(DialogLayer::shown()[1].caption, QStringLiteral("Save Command History:"));
+    EXPECT_EQ(DialogLayer::shown()[1].message, QStringLiteral(" Save As: "));
+}
+
 TEST_F(CommandTabTest, ClearAndSaveTheHistory) {
     testsupport::TempDir dir;
     window().engine().RunCommand({}, "echo one");
