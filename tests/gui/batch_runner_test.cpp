@@ -3,6 +3,7 @@
 #include "dialogs/Batch.h"
 #include "engine/textutil.h"
 
+#include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -99,6 +100,53 @@ TEST_F(BatchRunnerTest, NestedBatchesKeepTheirOwnParameters) {
               QStringLiteral("echo outer %1\n  \t\nCurrent ==> inner second\necho back %1"));
     EXPECT_EQ(marked[1], QStringLiteral("echo inner %1 %2\nCurrent ==> QuarvC in.avi"));
     EXPECT_TRUE(DialogLayer::shown().empty());
+}
+
+TEST_F(BatchRunnerTest, RunnerSitsOverTheMainWindowsLowerQuarterWithItsOwnTopic) {
+    installHeldTool();
+    work_.write("job.qbt", "QuarvC in.avi out.qrv\r\n");
+    // The main window's outer size is known once the window system has framed it.
+    ASSERT_TRUE(waitFor([&] {
+        return window().frameGeometry().size() ==
+               QSize(qv::Ttopwin::kOuterWidth, qv::Ttopwin::kOuterHeight);
+    }));
+    qv::HelpTopic() = 1083;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QRect frame;
+    QSize client;
+    QRect owner;
+    int topic = 0;
+    int cursor = -1;
+    QStringList captions;
+    when([] { return runner() && runner()->waiting(); },
+         [&] {
+             qv::Tbatchform* r = runner();
+             frame = r->frameGeometry();
+             client = r->size();
+             owner = window().frameGeometry();
+             topic = qv::HelpTopic();
+             cursor = QApplication::overrideCursor()->shape();
+             captions = {r->cancel->text(), r->quarvhelp->text(),
+                         r->findChild<QGroupBox*>()->title()};
+             release();
+         });
+    window().engine().RunCommand({}, "job");
+    EXPECT_EQ(client, QSize(555, 117));
+    EXPECT_EQ(frame.left(), owner.left() + (owner.width() - frame.width()) / 2);
+    EXPECT_EQ(frame.top(), owner.top() + owner.height() * 3 / 4);
+    EXPECT_EQ(topic, 1102);
+    EXPECT_EQ(cursor, Qt::ArrowCursor);
+    EXPECT_EQ(captions, QStringList({"&Cancel", "&Help", " Batch File contents: "}));
+    EXPECT_EQ(qv::HelpTopic(), 1083);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QApplication::restoreOverrideCursor();
+
+    // A batch file that cannot be read runs nothing and says so.
+    const std::string missing = programPath(work_.file("gone.qbt"));
+    qv::RunBatchFile(window().engine(), missing, "", qv::BatchHost{});
+    ASSERT_EQ(DialogLayer::shown().size(), 1u);
+    EXPECT_EQ(DialogLayer::shown()[0].message.toStdString(), "Error, couldn't load " + missing);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(BatchRunnerTest, AnsweringNoLetsTheBatchWaitForItsTool) {
