@@ -9,7 +9,9 @@ thread_local int lastCode = 0;
 thread_local std::string lastText;
 } // namespace
 
-int LastError() { return lastCode; }
+int LastError() {
+    return lastCode;
+}
 
 std::string LastErrorText() {
     if (!lastText.empty()) return lastText;
@@ -22,6 +24,8 @@ void SetLastError(int code, std::string text) {
     lastText = std::move(text);
 }
 
-void ClearLastError() { SetLastError(0); }
+void ClearLastError() {
+    SetLastError(0);
+}
 
 } // namespace plat

@@ -33,7 +33,7 @@ bool FileExists(const std::string& path);      // a file, not a directory
 bool DirectoryExists(const std::string& path); // a directory (a drive root counts)
 
 bool CreateDir(const std::string& path);
-bool RemoveDir(const std::string& path); // empty directories only
+bool RemoveDir(const std::string& path);  // empty directories only
 bool DeleteFile(const std::string& path); // refused for read-only files and directories
 // Renames or moves a file or directory (a directory may not move into itself). Fails when the
 // target exists.

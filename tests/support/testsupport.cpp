@@ -12,8 +12,7 @@ namespace testsupport {
 
 TempDir::TempDir() {
     std::string tmpl = (fs::temp_directory_path() / "quarver-test-XXXXXX").string();
-    if (!mkdtemp(tmpl.data()))
-        throw std::runtime_error("cannot create a temporary directory");
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a temporary directory");
     path_ = tmpl;
 }
 
@@ -72,6 +71,8 @@ bool exists(const std::string& hostPath) {
     return fs::exists(fs::symlink_status(hostPath, ec));
 }
 
-std::string binDir() { return QUARVER_BIN_DIR; }
+std::string binDir() {
+    return QUARVER_BIN_DIR;
+}
 
 } // namespace testsupport
